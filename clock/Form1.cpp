@@ -1,0 +1,397 @@
+#include "Form1.h"
+
+#include <cmath>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "ClockStateFile.h"
+#include "FaceDesignFile.h"
+#include "Form2.h"
+#include "Units.h"
+
+namespace orbelle::clock {
+
+namespace {
+
+// Runs one step of a handler; a step that fails is skipped and the handler
+// goes on with the next, as the clock never reports a failure.
+template <class Step>
+void attempt(Step &&step)
+{
+    try {
+        step();
+    } catch (const std::exception &) {
+    }
+}
+
+// A comparison with a number that fails (a text that holds no number) counts
+// as a match, so the step guarded by it still runs.
+bool equalsOrFails(const Value &value, double number)
+{
+    try {
+        return value.equals(number);
+    } catch (const ConversionError &) {
+        return true;
+    }
+}
+
+bool isTrue(const Value &value)
+{
+    try {
+        return value.toBool();
+    } catch (const ConversionError &) {
+        return false;
+    }
+}
+
+constexpr double kShadowColour = 4210752; // 0x404040
+
+void setupLine(form::Line &line, int widthPixels, int colour, form::DrawMode mode)
+{
+    line.BorderWidth = widthPixels;
+    line.BorderColor = colour;
+    line.Mode = mode;
+}
+
+} // namespace
+
+Form1::Form1(form::Services &services, Form2 &dialog)
+    : form::Form("Form1"), services_(services), dialog_(dialog)
+{
+    Border = form::FormBorder::None;
+    ShowInTaskbar = false;
+    Visible = true;
+
+    add(Picture1);
+    for (auto *array : {&Line4, &Line1, &Line2, &Line3})
+        array->place(*this, &Picture1);
+    for (int i = 0; i < 12; ++i)
+        setupLine(Line4.create(i), 3, 0xFFFFFF, form::DrawMode::CopyPen);
+    // Shadows first, so that every hand lies on top of every shadow.
+    setupLine(Line1.create(0), 2, int(kShadowColour), form::DrawMode::MaskNotPen);
+    setupLine(Line2.create(0), 3, int(kShadowColour), form::DrawMode::MaskNotPen);
+    setupLine(Line3.create(0), 3, int(kShadowColour), form::DrawMode::MaskNotPen);
+    setupLine(Line3.create(1), 3, 16711935, form::DrawMode::CopyPen);
+    setupLine(Line2.create(1), 3, 65280, form::DrawMode::CopyPen);
+    setupLine(Line1.create(1), 2, 255, form::DrawMode::CopyPen);
+
+    Timer1.PollsForNewSecond = true;
+    add(Timer1);
+    add(Timer2);
+
+    Load = [this] { Form_Load(); };
+    Unload = [this] { Form_Unload(); };
+    QueryUnload = [this](bool &cancel) { Form_QueryUnload(cancel); };
+    MouseDown = [this](int b, int s, float x, float y) { Form_MouseDown(b, s, x, y); };
+    Click = [this] { Form_Click(); };
+    Picture1.MouseDown = [this](int b, int s, float x, float y) { Picture1_MouseDown(b, s, x, y); };
+    Timer1.Tick = [this] { Timer1_Timer(); };
+    Timer2.Tick = [this] { Timer2_Timer(); };
+}
+
+void Form1::Form_Load()
+{
+    HTCAPTION = 2;
+    WM_NCLBUTTONDOWN = 161;
+    pi = 3.14159265358979;
+    HariSlength = 0;
+    HariMlength = 0;
+    HariHlength = 0;
+
+    const std::filesystem::path folder = services_.programFolder();
+
+    FaceDesign design;
+    attempt([&] { readDesignFileForClock(folder / kDesignFileName, design); });
+    TokeiX = design.tokeiX;
+    TokeiY = design.tokeiY;
+    TokeiHaba = design.tokeiHaba;
+    TokeiTakasa = design.tokeiTakasa;
+    MemoriChk = design.memoriChk;
+    HariSChk = design.hariSChk;
+    HariMChk = design.hariMChk;
+    HariHChk = design.hariHChk;
+    Memoricolor = design.memoricolor;
+    HariScolor = design.hariScolor;
+    HariMcolor = design.hariMcolor;
+    HariHcolor = design.hariHcolor;
+    // A design file that gave no length keeps the zero set above.
+    if (!design.hariSlength.isEmpty()) HariSlength = design.hariSlength;
+    if (!design.hariMlength.isEmpty()) HariMlength = design.hariMlength;
+    if (!design.hariHlength.isEmpty()) HariHlength = design.hariHlength;
+    idx = design.idx;
+
+    ClockState state;
+    attempt([&] { readClockStateFile(folder / kStateFileName, state); });
+
+    attempt([&] { Left = state.left.toSingle(); });
+    attempt([&] { Top = state.top.toSingle(); });
+    attempt([&] { Width = design.windowWidth.toInt16(); });
+    attempt([&] { Height = design.windowHeight.toInt16(); });
+
+    dialog_.Text3.Text = state.memo;
+    dialog_.Text1.Text = state.hour.toText();
+    dialog_.Text2.Text = state.minute.toText();
+    dialog_.Text4.Text = state.month.toText();
+    dialog_.Text5.Text = state.day.toText();
+
+    attempt([&] { AlarmH = int(state.hour.toInt16()); });
+    attempt([&] { AlarmM = int(state.minute.toInt16()); });
+
+    nid_ = form::NotifyIcon{};
+    nid_.tip = kTip;
+    iconAdded_ = services_.addNotifyIcon(*this, nid_);
+    // Without a notification area the window itself must offer a way out:
+    // a taskbar entry whose closing ends the clock as the icon would.
+    if (!iconAdded_)
+        ShowInTaskbar = true;
+
+    if (equalsOrFails(HariSlength, 0)) HariSlength = 100;
+    if (equalsOrFails(HariMlength, 0)) HariMlength = 90;
+    if (equalsOrFails(HariHlength, 0)) HariHlength = 70;
+
+    attempt([&] {
+        if (design.picturePath.empty()) {
+            Picture1.setPicture(nullptr);
+        } else if (auto picture = services_.loadPicture(design.picturePath)) {
+            Picture1.setPicture(std::move(picture));
+        }
+    });
+    attempt([&] { Picture1.Left = design.pictureLeft.toInt16(); });
+    attempt([&] { Picture1.Top = design.pictureTop.toInt16(); });
+
+    std::optional<form::WindowRegion> region;
+    attempt([&] {
+        const double w = design.windowWidth.toInt16();
+        const double h = design.windowHeight.toInt16();
+        auto px = [](double v) { return int(Value(v).toInt32()); };
+        if (isTrue(design.circle)) {
+            form::WindowRegion r;
+            r.shape = form::WindowRegion::Shape::Ellipse;
+            r.left = 2;
+            r.top = 2;
+            r.right = px(w / 15);
+            r.bottom = px(h / 15);
+            region = r;
+        } else if (isTrue(design.rectangle)) {
+            form::WindowRegion r;
+            r.shape = form::WindowRegion::Shape::Polygon;
+            r.points = {{2, 2}, {2, px(h / 15 - 2)}, {px(w / 15 - 2), px(h / 15 - 2)}, {px(w / 15 - 2), 2}};
+            region = r;
+        } else {
+            // The polygon branch: the first idx vertices as window pixels.
+            // Only vertices the file really held are used, and fewer than
+            // three enclose nothing, so such a window keeps its rectangle.
+            const long long n = idx.toInt32();
+            form::WindowRegion r;
+            r.shape = form::WindowRegion::Shape::Polygon;
+            for (long long i = 1; i <= n && i < (long long)design.vertexList.size(); ++i) {
+                const DesignPoint &p = design.vertexList[size_t(i)];
+                r.points.push_back({int(p.x), int(p.y)});
+            }
+            if (r.points.size() >= 3)
+                region = r;
+        }
+    });
+    services_.setWindowRegion(*this, region);
+
+    Timer1.Interval = 100;
+    mouyoi = 2;
+
+    if (equalsOrFails(MemoriChk, 0)) {
+        for (int i = 0; i < 12; ++i)
+            Line4[i].Visible = false;
+    } else {
+        for (int i = 0; i < 12; ++i)
+            attempt([&] { Line4[i].BorderColor = Memoricolor.toInt32(); });
+    }
+    showHand(Line1, HariSChk, HariScolor);
+    showHand(Line2, HariMChk, HariMcolor);
+    showHand(Line3, HariHChk, HariHcolor);
+}
+
+void Form1::showHand(form::ControlArray<form::Line> &hand, const Value &shown, const Value &colour)
+{
+    if (equalsOrFails(shown, 0)) {
+        hand[0].Visible = false;
+        hand[1].Visible = false;
+    } else {
+        attempt([&] { hand[1].BorderColor = colour.toInt32(); });
+    }
+}
+
+void Form1::Timer1_Timer()
+{
+    if (lastSecond_.equals(services_.now().second))
+        return;
+    const form::LocalTime t0 = services_.now();
+    lastSecond_ = t0.second;
+    const form::LocalTime t = services_.now();
+
+    if (!lastDay_.equals(t.day))
+        mouyoi = 2;
+
+    if (equalsOrFails(mouyoi, 2)) {
+        mouyoi = 0;
+        // A text comparison: "3" matches March, "03" never does.
+        if (dialog_.Text4.Text == std::to_string(t.month) && dialog_.Text5.Text == std::to_string(t.day))
+            dialog_.Show();
+    }
+    lastDay_ = t.day;
+
+    attempt([&] {
+        if (!AlarmH.equals(t.hour))
+            return;
+        if (AlarmM.equals(t.minute)) {
+            if (mouyoi.equals(0)) {
+                services_.beep();
+                services_.beep();
+                services_.beep();
+                Visible = true;
+                dialog_.Show();
+                dialog_.Text3.Top = Form2::kAlarmModeTop;
+                Timer2.Interval = 3000;
+            } else {
+                Timer2.Interval = 0;
+            }
+        } else if (AlarmM.compare(t.minute) < 0) {
+            Timer2.Interval = 0;
+        }
+    });
+
+    if (equalsOrFails(MemoriChk, 1)) {
+        for (int i = 0; i < 12; ++i) {
+            attempt([&] {
+                const double a = 30.0 * i * pi / 180;
+                const double cx = TokeiX.toDouble();
+                const double cy = TokeiY.toDouble();
+                const double rx = TokeiHaba.toDouble() / 2;
+                const double ry = TokeiTakasa.toDouble() / 2;
+                form::Line &tick = Line4[i];
+                tick.X1 = float(cx + rx * std::sin(a));
+                tick.Y1 = float(cy - ry * std::cos(a));
+                tick.X2 = float(cx + (rx + 15) * std::sin(a));
+                tick.Y2 = float(cy - (ry + 15) * std::cos(a));
+            });
+        }
+    }
+
+    placeHand(Line1, HariSlength, 6.0 * t.second, 10, 30);
+    placeHand(Line2, HariMlength, 6.0 * t.minute + 0.1 * t.second, 20, 50);
+    placeHand(Line3, HariHlength, 30.0 * t.hour + 0.5 * t.minute, 30, 60);
+}
+
+void Form1::placeHand(form::ControlArray<form::Line> &hand, const Value &length, double degrees,
+                      double k1, double k2)
+{
+    attempt([&] {
+        const double p = length.toDouble() / 100;
+        const double cx = TokeiX.toDouble();
+        const double cy = TokeiY.toDouble();
+        const double rx = TokeiHaba.toDouble() / 2;
+        const double ry = TokeiTakasa.toDouble() / 2;
+        const double a = degrees * pi / 180;
+        const double x2 = cx + p * rx * std::sin(a);
+        const double y2 = cy - p * ry * std::cos(a);
+        form::Line &line = hand[1];
+        line.X1 = float(cx);
+        line.Y1 = float(cy);
+        line.X2 = float(x2);
+        line.Y2 = float(y2);
+        form::Line &shadow = hand[0];
+        shadow.X1 = float(cx + k1);
+        shadow.Y1 = float(cy + k1);
+        shadow.X2 = float(x2 + k2);
+        shadow.Y2 = float(y2 + k2);
+    });
+}
+
+void Form1::Timer2_Timer()
+{
+    if (dialog_.Visible) {
+        dialog_.Hide();
+    } else {
+        dialog_.Show();
+        services_.beep();
+    }
+}
+
+void Form1::Picture1_MouseDown(int Button, int, float, float)
+{
+    if (Button == form::RightButton) {
+        dialog_.Text3.Left = 30;
+        dialog_.Text3.Top = Form2::kMemoModeTop;
+        dialog_.Show();
+        return;
+    }
+    // The window follows the mouse as if its title bar had been grabbed.
+    services_.beginWindowDrag(*this);
+}
+
+void Form1::Form_MouseDown(int Button, int, float X, float)
+{
+    if ((Button & form::MiddleButton) == 0)
+        return;
+    const long long perPixel = (long long)roundHalfEven(services_.twipsPerPixelX());
+    if (perPixel == 0)
+        return;
+    const long long n = (long long)roundHalfEven(X) / perPixel;
+    switch (n) {
+    case form::IconLeftDown:
+        services_.beep();
+        break;
+    case form::IconLeftDoubleClick:
+        if (Visible) {
+            Hide();
+        } else {
+            Show();
+            SetFocus();
+        }
+        break;
+    case form::IconRightDown:
+        saveAndEnd();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::saveAndEnd()
+{
+    Akifilenumber = 1;
+    // A folder that cannot be written loses the state; the clock ends anyway.
+    attempt([&] {
+        writeClockStateFile(services_.programFolder() / kStateFileName, Left, Top, dialog_.Text3.Text,
+                            dialog_.Text1.Text, dialog_.Text2.Text, dialog_.Text4.Text, dialog_.Text5.Text);
+    });
+    if (iconAdded_) {
+        services_.deleteNotifyIcon(*this, nid_);
+        iconAdded_ = false;
+    }
+    services_.endProgram();
+}
+
+void Form1::Form_Click()
+{
+    dialog_.Show();
+}
+
+void Form1::Form_Unload()
+{
+    if (iconAdded_) {
+        services_.deleteNotifyIcon(*this, nid_);
+        iconAdded_ = false;
+    }
+}
+
+void Form1::Form_QueryUnload(bool &cancel)
+{
+    // With an icon the window is closed only by the system; without one, its
+    // taskbar entry is the user's way to end the clock with its state saved.
+    if (!iconAdded_ && ShowInTaskbar) {
+        cancel = true;
+        saveAndEnd();
+    }
+}
+
+} // namespace orbelle::clock

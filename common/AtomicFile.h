@@ -1,0 +1,18 @@
+#pragma once
+// Reading and writing a whole small file. A write goes to a temporary file in
+// the same folder that is then renamed over the old one, so a failed write
+// leaves the old file whole.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orbelle {
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<std::string> readWholeFile(const std::filesystem::path &path);
+// True when the new contents are in place; false leaves the old file as it was.
+bool writeFileAtomically(const std::filesystem::path &path, std::string_view bytes);
+
+} // namespace orbelle

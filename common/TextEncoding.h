@@ -1,0 +1,35 @@
+#pragma once
+// Turns the bytes of a settings file into the UTF-8 text the programs work
+// in, and back. Files are in the system's code page (UTF-8 on Linux, where a
+// plain ASCII "C" locale counts as UTF-8; the ANSI code page on Windows);
+// bytes that are not valid there are read as code page 932 (Shift-JIS).
+
+#include <string>
+#include <string_view>
+
+namespace orbelle {
+
+// File bytes to UTF-8.
+std::string decodeFileText(std::string_view bytes);
+// UTF-8 to file bytes in the system's code page.
+std::string encodeFileText(std::string_view utf8);
+
+// Code page 932 both ways, for the fallback above and for tests.
+// Characters that have no form in the target are replaced by '?'.
+std::string cp932ToUtf8(std::string_view bytes);
+std::string utf8ToCp932(std::string_view utf8);
+
+bool isValidUtf8(std::string_view bytes);
+
+#ifndef _WIN32
+// The code set of the process's character locale (nl_langinfo), which the
+// two functions at the top follow. Qt programs set that locale from the
+// environment when they start; before that it is the plain ASCII "C" locale.
+std::string systemCodeSet();
+// decodeFileText and encodeFileText for a system whose code set is the one
+// named (an iconv name such as "EUC-JP"), so other systems can be tried.
+std::string decodeFileText(std::string_view bytes, const std::string &codeSet);
+std::string encodeFileText(std::string_view utf8, const std::string &codeSet);
+#endif
+
+} // namespace orbelle

@@ -1,0 +1,78 @@
+#pragma once
+// A top-level window as a form designer sees it: caption, place and size in
+// twips, colour, visibility, the controls it holds in their z-order (later
+// ones on top) and its own events. Owns none of its controls: the concrete
+// form keeps them as members and adds them here; a control removes itself
+// when it is destroyed.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Control.h"
+
+namespace orbelle::form {
+
+enum class FormBorder { None, Fixed, Sizable };
+
+struct FormState {
+    std::string Caption;
+    float Left = 0, Top = 0;     // twips, screen coordinates of the window
+    float Width = 0, Height = 0; // twips, the client area
+    int BackColor = 0xF0F0F0;
+    bool Visible = false;
+    FormBorder Border = FormBorder::Sizable;
+    bool ShowInTaskbar = true;
+    // Left and Top are not set by the program: the window system places the
+    // window (centred on the screen when it is first shown).
+    bool AutoPlace = false;
+    friend bool operator==(const FormState &, const FormState &) = default;
+};
+
+class Form : public FormState {
+public:
+    explicit Form(std::string name) : name_(std::move(name)) {}
+    virtual ~Form();
+    Form(const Form &) = delete;
+    Form &operator=(const Form &) = delete;
+
+    const std::string &name() const { return name_; }
+
+    // Puts a control on the form (container null) or into a picture box or
+    // frame, on top of the z-order.
+    void add(Control &control, Control *container = nullptr);
+    void remove(Control &control);
+    const std::vector<Control *> &controls() const { return controls_; }
+    // Bumped whenever a control is added or removed.
+    std::uint64_t layoutRevision() const { return layoutRevision_; }
+
+    void Show() { Visible = true; }
+    void Hide() { Visible = false; }
+    // Brings the window to the front with the keyboard focus.
+    void SetFocus() { requestFocus(nullptr); }
+
+    // The control the last focus request named (null: the window itself)
+    // and a count the binding compares to see a new request.
+    void requestFocus(Control *control);
+    Control *focusRequest() const { return focusRequest_; }
+    std::uint64_t focusRequestCount() const { return focusRequests_; }
+
+    std::function<void()> Load;
+    std::function<void()> Activate;
+    std::function<void()> Unload;
+    // The user or the system asks to close the window; setting the flag keeps it.
+    std::function<void(bool &cancel)> QueryUnload;
+    // button, shift, x and y in twips of the client area
+    std::function<void(int, int, float, float)> MouseDown;
+    std::function<void()> Click;
+
+private:
+    std::string name_;
+    std::vector<Control *> controls_;
+    std::uint64_t layoutRevision_ = 0;
+    Control *focusRequest_ = nullptr;
+    std::uint64_t focusRequests_ = 0;
+};
+
+} // namespace orbelle::form

@@ -1,0 +1,37 @@
+#pragma once
+// A box that shows a picture at its natural size from the top-left corner of
+// its content area and holds windowless controls (lines, shapes, images,
+// labels) drawn over it. Coordinates inside are twips from that corner.
+
+#include <functional>
+#include <memory>
+
+#include "Control.h"
+#include "Picture.h"
+
+namespace orbelle::form {
+
+struct PictureBoxState {
+    std::shared_ptr<const Picture> CurrentPicture; // null: no picture
+    int BorderPixels = 2;   // 3-D border around the content area, 0 for none
+    bool AutoSize = true;   // the box takes the picture's size (plus border)
+    int BackColor = 0xF0F0F0;
+    friend bool operator==(const PictureBoxState &, const PictureBoxState &) = default;
+};
+
+class PictureBox : public Control, public PictureBoxState {
+public:
+    using State = PictureBoxState;
+    explicit PictureBox(std::string name = "Picture", int index = -1)
+        : Control(Kind::PictureBox, std::move(name), index) {}
+
+    // Shows the picture (null clears it); an auto-sized box takes its size.
+    void setPicture(std::shared_ptr<const Picture> picture);
+
+    std::function<void()> Click;
+    // button, shift, x and y in twips from the content area's corner
+    std::function<void(int, int, float, float)> MouseDown, MouseMove, MouseUp;
+    std::function<void()> LostFocus;
+};
+
+} // namespace orbelle::form

@@ -1,0 +1,83 @@
+#pragma once
+// Everything a form's handlers need from the world outside the forms: the
+// clock, the beep, pictures, the window's shape and place, the notification
+// icon, the program's folder, dialogs and the end of the program. The
+// binding provides the real ones; tests give a form a fake.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Picture.h"
+
+namespace orbelle::form {
+
+class Form;
+
+// Local date and time as the handlers read it.
+struct LocalTime {
+    int year = 2000, month = 1, day = 1;      // month 1-12, day 1-31
+    int hour = 0, minute = 0, second = 0;      // hour 0-23
+};
+
+struct PixelPoint {
+    int x = 0, y = 0;
+    friend bool operator==(const PixelPoint &, const PixelPoint &) = default;
+};
+
+// The shape a window is cut to, in pixels of the window.
+struct WindowRegion {
+    enum class Shape { Ellipse, Polygon };
+    Shape shape = Shape::Ellipse;
+    // Ellipse: the bounding box, right and bottom exclusive.
+    int left = 0, top = 0, right = 0, bottom = 0;
+    // Polygon: the vertices, filled alternately (odd-even).
+    std::vector<PixelPoint> points;
+    friend bool operator==(const WindowRegion &, const WindowRegion &) = default;
+};
+
+// The notification-area icon of a window.
+struct NotifyIcon {
+    int id = 1;
+    int flags = 7;              // message, icon and tip are valid
+    int callbackMessage = 519;  // icon events arrive as this window message
+    std::string tip;
+};
+
+// Window messages the notification icon reports, as the number the window's
+// middle-button press carries.
+enum IconMessage : int {
+    IconMouseMove = 512,
+    IconLeftDown = 513,
+    IconLeftUp = 514,
+    IconLeftDoubleClick = 515,
+    IconRightDown = 516,
+    IconRightUp = 517,
+};
+
+class Services {
+public:
+    virtual ~Services() = default;
+
+    virtual LocalTime now() = 0;
+    // The system beep; never blocks.
+    virtual void beep() = 0;
+    // The picture in the file, or null when the file holds no readable picture.
+    virtual std::shared_ptr<const Picture> loadPicture(const std::string &path) = 0;
+    // Cuts the window to the region; nullopt gives it back its full rectangle.
+    virtual void setWindowRegion(Form &form, const std::optional<WindowRegion> &region) = 0;
+    // False when there is no notification area to put the icon into.
+    virtual bool addNotifyIcon(Form &form, const NotifyIcon &icon) = 0;
+    virtual void deleteNotifyIcon(Form &form, const NotifyIcon &icon) = 0;
+    // Lets the user move the window with the mouse until the button is released.
+    virtual void beginWindowDrag(Form &form) = 0;
+    // The folder of the running program file.
+    virtual std::filesystem::path programFolder() = 0;
+    virtual int twipsPerPixelX() = 0;
+    // Ends the program at once, without further events.
+    virtual void endProgram() = 0;
+};
+
+} // namespace orbelle::form

@@ -1,0 +1,40 @@
+#include "UpDown.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "TextBox.h"
+#include "Value.h"
+
+namespace orbelle::form {
+
+void UpDown::step(int direction)
+{
+    long long current = 0;
+    if (Buddy) {
+        double typed = 0;
+        if (orbelle::parseDecimal(Buddy->Text, typed) && std::isfinite(typed))
+            current = (long long)orbelle::roundHalfEven(std::clamp(typed, -1e15, 1e15));
+    } else {
+        current = Value;
+    }
+    const long long lo = std::min(Min, Max);
+    const long long hi = std::max(Min, Max);
+    // A control whose minimum lies above its maximum counts the other way.
+    const int sign = Min <= Max ? 1 : -1;
+    long long next = current + (long long)direction * sign * Increment;
+    if (next > hi)
+        next = Wrap && current >= hi ? lo : hi;
+    else if (next < lo)
+        next = Wrap && current <= lo ? hi : lo;
+    Value = int(next);
+    if (Buddy) {
+        Buddy->Text = std::to_string(Value);
+        if (Buddy->Change)
+            Buddy->Change();
+    }
+    if (Change)
+        Change();
+}
+
+} // namespace orbelle::form

@@ -1,0 +1,261 @@
+#include "CanvasWidget.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Conversions.h"
+#include "Form.h"
+#include "Label.h"
+#include "Line.h"
+#include "QtBinding.h"
+#include "QtPicture.h"
+
+namespace orbelle::formqt {
+
+namespace {
+
+Qt::PenStyle toQtPenStyle(form::PenStyle style)
+{
+    switch (style) {
+    case form::PenStyle::Dash: return Qt::DashLine;
+    case form::PenStyle::Dot: return Qt::DotLine;
+    case form::PenStyle::DashDot: return Qt::DashDotLine;
+    case form::PenStyle::DashDotDot: return Qt::DashDotDotLine;
+    case form::PenStyle::Transparent: return Qt::NoPen;
+    default: return Qt::SolidLine;
+    }
+}
+
+// A look is what a control shows: its place and its own properties.
+template <class T>
+std::function<bool()> lookWatcher(const T &control)
+{
+    struct Look {
+        form::ControlState place;
+        typename T::State own;
+        bool operator==(const Look &) const = default;
+    };
+    return [&control, last = std::optional<Look>()]() mutable {
+        Look now{static_cast<const form::ControlState &>(control), static_cast<const typename T::State &>(control)};
+        if (last && *last == now)
+            return false;
+        last = now;
+        return true;
+    };
+}
+
+bool tracePaint()
+{
+    static const bool on = std::getenv("ORBELLE_TRACE_PAINT") != nullptr;
+    return on;
+}
+
+} // namespace
+
+CanvasWidget::CanvasWidget(form::PictureBox &box, QtBinding &binding, QWidget *parent)
+    : QWidget(parent), box_(box), binding_(binding)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+    setAccessibleName(QString::fromStdString(box.displayName()));
+}
+
+QRect CanvasWidget::coverage(const form::Control &control) const
+{
+    if (!control.Visible)
+        return {};
+    const QPoint o = contentOrigin();
+    if (control.kind() == form::Control::Kind::Line) {
+        const auto &line = static_cast<const form::Line &>(control);
+        const QPoint a = o + QPoint(toPixels(line.X1), toPixels(line.Y1));
+        const QPoint b = o + QPoint(toPixels(line.X2), toPixels(line.Y2));
+        const int pad = line.BorderWidth + 2;
+        return QRect(a, b).normalized().adjusted(-pad, -pad, pad, pad);
+    }
+    return QRect(o + QPoint(toPixels(control.Left), toPixels(control.Top)),
+                 QSize(toPixels(control.Width), toPixels(control.Height)))
+        .adjusted(-2, -2, 2, 2);
+}
+
+void CanvasWidget::syncContents()
+{
+    const form::PictureBoxState &look = box_;
+    if (!(look == lastLook_)) {
+        lastLook_ = look;
+        update();
+    }
+    const auto &controls = box_.form()->controls();
+    std::unordered_map<std::uint64_t, Tracked> seen;
+    for (form::Control *c : controls) {
+        if (c->container() != &box_ || !c->isWindowless())
+            continue;
+        auto it = tracked_.find(c->serial());
+        Tracked t;
+        if (it != tracked_.end()) {
+            t = std::move(it->second);
+            tracked_.erase(it);
+        } else {
+            switch (c->kind()) {
+            case form::Control::Kind::Line: t.changed = lookWatcher(static_cast<form::Line &>(*c)); break;
+            case form::Control::Kind::Label: t.changed = lookWatcher(static_cast<form::Label &>(*c)); break;
+            default: t.changed = [] { return false; }; break;
+            }
+        }
+        if (t.changed()) {
+            const QRect now = coverage(*c);
+            update(t.rect.united(now));
+            t.rect = now;
+        }
+        seen.emplace(c->serial(), std::move(t));
+    }
+    // Whatever is left was removed from the box.
+    for (auto &[serial, t] : tracked_)
+        update(t.rect);
+    tracked_ = std::move(seen);
+}
+
+void CanvasWidget::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    p.setClipRegion(event->region());
+    const QRect all = rect();
+    p.fillRect(event->rect(), toQColor(box_.BackColor));
+    if (box_.CurrentPicture) {
+        if (auto *pic = dynamic_cast<const QtPicture *>(box_.CurrentPicture.get())) {
+            const QRect target(contentOrigin(), pic->image().size());
+            const QRect exposed = target.intersected(event->rect());
+            if (!exposed.isEmpty())
+                p.drawImage(exposed, pic->image(), exposed.translated(-contentOrigin()));
+        }
+    }
+    for (const form::Control *c : box_.form()->controls()) {
+        if (c->container() == &box_ && c->isWindowless() && c->Visible)
+            paintControl(p, *c);
+    }
+    if (box_.BorderPixels >= 2) {
+        // A sunken border: dark outer and inner edges above and to the left.
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setPen(QColor(160, 160, 160));
+        p.drawLine(all.topLeft(), all.topRight());
+        p.drawLine(all.topLeft(), all.bottomLeft());
+        p.setPen(Qt::white);
+        p.drawLine(all.bottomLeft(), all.bottomRight());
+        p.drawLine(all.topRight(), all.bottomRight());
+        const QRect in = all.adjusted(1, 1, -1, -1);
+        p.setPen(QColor(105, 105, 105));
+        p.drawLine(in.topLeft(), in.topRight());
+        p.drawLine(in.topLeft(), in.bottomLeft());
+        p.setPen(QColor(227, 227, 227));
+        p.drawLine(in.bottomLeft(), in.bottomRight());
+        p.drawLine(in.topRight(), in.bottomRight());
+    }
+    if (tracePaint()) {
+        using namespace std::chrono;
+        const auto since = system_clock::now().time_since_epoch();
+        const double ms = double(duration_cast<microseconds>(since).count() % 1000000) / 1000.0;
+        std::fprintf(stderr, "paint-delay-ms %.2f\n", ms);
+    }
+}
+
+void CanvasWidget::paintControl(QPainter &p, const form::Control &control)
+{
+    const QPoint o = contentOrigin();
+    switch (control.kind()) {
+    case form::Control::Kind::Line: {
+        const auto &line = static_cast<const form::Line &>(control);
+        if (line.BorderStyle == form::PenStyle::Transparent)
+            return;
+        QPen pen(toQColor(line.BorderColor), std::max(1, line.BorderWidth), toQtPenStyle(line.BorderStyle),
+                 Qt::RoundCap, Qt::RoundJoin);
+        if (line.BorderWidth <= 1)
+            pen.setCapStyle(Qt::FlatCap);
+        p.setPen(pen);
+        p.setCompositionMode(line.Mode == form::DrawMode::MaskNotPen
+                                 ? QPainter::RasterOp_NotSourceAndDestination
+                                 : QPainter::CompositionMode_SourceOver);
+        p.drawLine(o + QPoint(toPixels(line.X1), toPixels(line.Y1)), o + QPoint(toPixels(line.X2), toPixels(line.Y2)));
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        break;
+    }
+    case form::Control::Kind::Label: {
+        const auto &label = static_cast<const form::Label &>(control);
+        const QRect r(o + QPoint(toPixels(label.Left), toPixels(label.Top)),
+                      QSize(toPixels(label.Width), toPixels(label.Height)));
+        if (!label.Transparent)
+            p.fillRect(r, toQColor(label.BackColor));
+        p.setPen(toQColor(label.ForeColor));
+        p.setFont(toQFont(label.TextFont));
+        int flags = label.WordWrap ? Qt::TextWordWrap : 0;
+        flags |= label.TextAlign == form::Alignment::Center ? Qt::AlignHCenter
+                 : label.TextAlign == form::Alignment::Right ? Qt::AlignRight
+                                                               : Qt::AlignLeft;
+        p.drawText(r, flags | Qt::AlignTop, QString::fromStdString(label.Caption));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CanvasWidget::deliver(const std::function<void(int, int, float, float)> &callback, QMouseEvent *event,
+                           int button)
+{
+    if (!callback)
+        return;
+    const QPointF at = event->position() - QPointF(contentOrigin());
+    int shift = 0;
+    if (event->modifiers() & Qt::ShiftModifier) shift |= 1;
+    if (event->modifiers() & Qt::ControlModifier) shift |= 2;
+    if (event->modifiers() & Qt::AltModifier) shift |= 4;
+    const float x = float(toTwips(std::floor(at.x())));
+    const float y = float(toTwips(std::floor(at.y())));
+    binding_.dispatch([&] { callback(button, shift, x, y); });
+}
+
+namespace {
+int buttonCode(Qt::MouseButtons buttons)
+{
+    int code = 0;
+    if (buttons & Qt::LeftButton) code |= form::LeftButton;
+    if (buttons & Qt::RightButton) code |= form::RightButton;
+    if (buttons & Qt::MiddleButton) code |= form::MiddleButton;
+    return code;
+}
+} // namespace
+
+void CanvasWidget::mousePressEvent(QMouseEvent *event)
+{
+    pressed_ = true;
+    binding_.notePress(this, event);
+    deliver(box_.MouseDown, event, buttonCode(event->button()));
+}
+
+void CanvasWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    if (binding_.dragMove(event))
+        return;
+    deliver(box_.MouseMove, event, buttonCode(event->buttons()));
+}
+
+void CanvasWidget::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (binding_.dragEnd(event))
+        return;
+    deliver(box_.MouseUp, event, buttonCode(event->button()));
+    if (pressed_ && rect().contains(event->position().toPoint()) && box_.Click)
+        binding_.dispatch([&] { box_.Click(); });
+    pressed_ = false;
+}
+
+void CanvasWidget::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    if (box_.LostFocus)
+        binding_.dispatch([&] { box_.LostFocus(); });
+}
+
+} // namespace orbelle::formqt

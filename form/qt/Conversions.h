@@ -1,0 +1,36 @@
+#pragma once
+// Turning the forms' units into Qt's: twips into pixels, colours held as
+// red + 256 green + 65536 blue into QColor, designer font names into fonts
+// installed here.
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <cmath>
+#include <string>
+
+#include "Control.h"
+#include "Units.h"
+
+namespace orbelle::formqt {
+
+inline int toPixels(double twips) { return int(std::lround(twips / form::kTwipsPerPixel)); }
+inline double toTwips(double pixels) { return pixels * form::kTwipsPerPixel; }
+
+inline QColor toQColor(int colour)
+{
+    return QColor(form::redOf(colour), form::greenOf(colour), form::blueOf(colour));
+}
+
+inline QString toQString(const std::string &text) { return QString::fromStdString(text); }
+inline std::string toStdString(const QString &text) { return text.toStdString(); }
+
+// Texts keep CR LF line breaks in the forms; Qt's editors use LF.
+QString toEditorText(const std::string &text);
+std::string fromEditorText(const QString &text);
+
+// The design font, or the closest face installed: the proportional Gothic
+// faces first, so Japanese captions keep their proportions.
+QFont toQFont(const form::Font &font);
+
+} // namespace orbelle::formqt

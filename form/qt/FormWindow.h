@@ -1,0 +1,71 @@
+#pragma once
+// The top-level window of one form: builds a widget for each of its windowed
+// controls (and a canvas for each picture box), keeps them up to date with
+// the model, and passes the window's own events to the form's callbacks.
+// Owns its widgets and timer drivers; the form and its controls belong to
+// the program.
+
+#include <QPoint>
+#include <QRegion>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "Form.h"
+#include "Services.h"
+
+namespace orbelle::formqt {
+
+class QtBinding;
+class TimerDriver;
+
+// The pixels of the ellipse inscribed in the box from (left, top) to
+// (right, bottom), right and bottom excluded.
+QRegion ellipseRegion(int left, int top, int right, int bottom);
+
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    FormWindow(form::Form &form, QtBinding &binding);
+    ~FormWindow() override;
+
+    form::Form &form() { return form_; }
+    // Brings the window and its widgets up to date with the model.
+    void sync();
+    // Cuts the window to the region, or gives it back its rectangle.
+    void setRegion(const std::optional<form::WindowRegion> &region);
+    QWidget *widgetOf(const form::Control &control) const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    struct Item {
+        form::Control *control = nullptr;
+        QWidget *widget = nullptr;
+        TimerDriver *timer = nullptr;
+        std::function<void()> sync;
+    };
+    void rebuild();
+    Item makeItem(form::Control &control);
+    void applyWindowFlags();
+    void placeOnScreen();
+
+    form::Form &form_;
+    QtBinding &binding_;
+    std::map<std::uint64_t, Item> items_;
+    std::uint64_t layoutRevision_ = ~std::uint64_t(0);
+    std::uint64_t focusRequests_ = 0;
+    std::optional<form::FormState> last_;
+    bool shownOnce_ = false;
+    bool applying_ = false;
+    bool pressed_ = false;
+    std::optional<form::WindowRegion> region_;
+};
+
+} // namespace orbelle::formqt

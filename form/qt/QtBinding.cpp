@@ -1,0 +1,245 @@
+#include "QtBinding.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QIcon>
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+#include "Conversions.h"
+#include "FormWindow.h"
+#include "QtPicture.h"
+#include "SystemBeep.h"
+#include "Units.h"
+
+namespace orbelle::formqt {
+
+QtBinding::QtBinding(QObject *parent) : QObject(parent), beep_(new SystemBeep(this)) {}
+
+QtBinding::~QtBinding()
+{
+    for (auto &[key, icon] : icons_)
+        delete icon;
+}
+
+void QtBinding::addForm(form::Form &form)
+{
+    windows_.push_back(std::make_unique<FormWindow>(form, *this));
+    windows_.back()->setWindowIcon(clockIcon());
+}
+
+void QtBinding::load(form::Form &form)
+{
+    if (form.Load)
+        dispatch([&form] { form.Load(); });
+    else
+        syncAll();
+}
+
+void QtBinding::dispatch(const std::function<void()> &handler)
+{
+    if (ended_)
+        return;
+    ++dispatchDepth_;
+    handler();
+    --dispatchDepth_;
+    if (!ended_)
+        syncAll();
+}
+
+void QtBinding::syncAll()
+{
+    for (auto &w : windows_)
+        w->sync();
+}
+
+void QtBinding::releaseWindows()
+{
+    ended_ = true;
+    windows_.clear();
+}
+
+FormWindow *QtBinding::windowOf(const form::Form &form) const
+{
+    for (auto &w : windows_)
+        if (&w->form() == &form)
+            return w.get();
+    return nullptr;
+}
+
+QIcon QtBinding::clockIcon()
+{
+    static const QIcon icon = [] {
+        QIcon result;
+        for (int side : {16, 22, 24, 32, 48, 64}) {
+            QPixmap pm(side, side);
+            pm.fill(Qt::transparent);
+            QPainter p(&pm);
+            p.setRenderHint(QPainter::Antialiasing);
+            const double s = side / 64.0;
+            QRadialGradient dial(QPointF(26 * s, 24 * s), 34 * s);
+            dial.setColorAt(0, QColor(255, 250, 238));
+            dial.setColorAt(1, QColor(240, 196, 120));
+            p.setBrush(dial);
+            p.setPen(QPen(QColor(120, 72, 40), 4 * s));
+            p.drawEllipse(QPointF(32 * s, 32 * s), 28 * s, 28 * s);
+            p.setPen(QPen(QColor(70, 40, 30), 5 * s, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(32 * s, 32 * s), QPointF(32 * s, 15 * s));
+            p.drawLine(QPointF(32 * s, 32 * s), QPointF(44 * s, 38 * s));
+            p.setPen(QPen(QColor(220, 40, 40), 2.5 * s, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(32 * s, 32 * s), QPointF(20 * s, 46 * s));
+            result.addPixmap(pm);
+        }
+        return result;
+    }();
+    return icon;
+}
+
+void QtBinding::notePress(QWidget *widget, QMouseEvent *event)
+{
+    lastPressWidget_ = widget;
+    lastPressGlobal_ = event->globalPosition().toPoint();
+}
+
+bool QtBinding::dragMove(QMouseEvent *event)
+{
+    if (!dragging_)
+        return false;
+    dragging_->move(event->globalPosition().toPoint() - dragOffset_);
+    return true;
+}
+
+bool QtBinding::dragEnd(QMouseEvent *event)
+{
+    if (!dragging_)
+        return false;
+    dragging_->move(event->globalPosition().toPoint() - dragOffset_);
+    dragging_ = nullptr;
+    return true;
+}
+
+form::LocalTime QtBinding::now()
+{
+    const QDateTime t = QDateTime::currentDateTime();
+    form::LocalTime lt;
+    lt.year = t.date().year();
+    lt.month = t.date().month();
+    lt.day = t.date().day();
+    lt.hour = t.time().hour();
+    lt.minute = t.time().minute();
+    lt.second = t.time().second();
+    return lt;
+}
+
+void QtBinding::beep()
+{
+    beep_->beep();
+}
+
+std::shared_ptr<const form::Picture> QtBinding::loadPicture(const std::string &path)
+{
+    QImageReader reader(QString::fromStdString(path));
+    // Pictures are shown as stored, not turned by their orientation tag.
+    reader.setAutoTransform(false);
+    QImage image = reader.read();
+    if (image.isNull())
+        return nullptr;
+    image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                          : QImage::Format_RGB32);
+    return std::make_shared<QtPicture>(path, std::move(image));
+}
+
+void QtBinding::setWindowRegion(form::Form &form, const std::optional<form::WindowRegion> &region)
+{
+    if (FormWindow *w = windowOf(form))
+        w->setRegion(region);
+}
+
+bool QtBinding::addNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return false;
+    const auto key = std::make_pair(static_cast<const form::Form *>(&form), icon.id);
+    delete icons_[key];
+    auto *tray = new QSystemTrayIcon(clockIcon(), this);
+    tray->setToolTip(QString::fromStdString(icon.tip));
+    connect(tray, &QSystemTrayIcon::activated, this, [this, &form, icon](QSystemTrayIcon::ActivationReason reason) {
+        switch (reason) {
+        case QSystemTrayIcon::Trigger: deliverIconMessage(form, icon, form::IconLeftDown); break;
+        case QSystemTrayIcon::DoubleClick: deliverIconMessage(form, icon, form::IconLeftDoubleClick); break;
+        case QSystemTrayIcon::Context: deliverIconMessage(form, icon, form::IconRightDown); break;
+        default: break;
+        }
+    });
+    tray->show();
+    icons_[key] = tray;
+    return true;
+}
+
+void QtBinding::deliverIconMessage(form::Form &form, const form::NotifyIcon &icon, int message)
+{
+    // The icon's events reach the window as the callback message with the
+    // mouse message in it; the middle-button press carries it as its x.
+    if (icon.callbackMessage != 519 || !form.MouseDown)
+        return;
+    const float x = float(message * twipsPerPixelX());
+    dispatch([&form, x] { form.MouseDown(form::MiddleButton, 0, x, 0); });
+}
+
+void QtBinding::deleteNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
+{
+    auto it = icons_.find(std::make_pair(static_cast<const form::Form *>(&form), icon.id));
+    if (it == icons_.end())
+        return;
+    it->second->hide();
+    it->second->deleteLater();
+    icons_.erase(it);
+}
+
+void QtBinding::beginWindowDrag(form::Form &form)
+{
+    FormWindow *w = windowOf(form);
+    if (!w || !w->windowHandle())
+        return;
+    if (w->windowHandle()->startSystemMove())
+        return;
+    // No window manager to move it: follow the mouse ourselves until the
+    // button is released.
+    dragging_ = w;
+    dragOffset_ = lastPressGlobal_ - w->pos();
+}
+
+std::filesystem::path QtBinding::programFolder()
+{
+#ifdef _WIN32
+    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+#endif
+}
+
+int QtBinding::twipsPerPixelX()
+{
+    return form::kTwipsPerPixel;
+}
+
+void QtBinding::endProgram()
+{
+    ended_ = true;
+    for (auto &[key, icon] : icons_) {
+        icon->hide();
+        delete icon;
+    }
+    icons_.clear();
+    for (auto &w : windows_)
+        w->hide();
+    QCoreApplication::exit(0);
+}
+
+} // namespace orbelle::formqt

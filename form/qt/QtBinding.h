@@ -1,0 +1,86 @@
+#pragma once
+// The one Qt binding of the forms: shows each form in a window of its own,
+// feeds user, timer and icon events to the forms' callbacks, brings every
+// window up to date after each event, and provides the services the forms'
+// handlers call. Owns the windows, the notification icons and the beep; the
+// forms belong to the program.
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "Form.h"
+#include "Services.h"
+
+class QMouseEvent;
+class QSystemTrayIcon;
+class QIcon;
+
+namespace orbelle::formqt {
+
+class FormWindow;
+class SystemBeep;
+
+class QtBinding : public QObject, public form::Services {
+    Q_OBJECT
+public:
+    explicit QtBinding(QObject *parent = nullptr);
+    ~QtBinding() override;
+
+    // Makes the form's window (shown once the form is visible).
+    void addForm(form::Form &form);
+    // Runs the form's start-up handler and shows what it made visible.
+    void load(form::Form &form);
+    // Runs one handler, then brings every window up to date. Does nothing
+    // once the program has ended.
+    void dispatch(const std::function<void()> &handler);
+    void syncAll();
+    FormWindow *windowOf(const form::Form &form) const;
+    // Closes every window without events; call before the forms go away.
+    void releaseWindows();
+    bool ended() const { return ended_; }
+
+    // The icon the program's windows and notification icons show.
+    static QIcon clockIcon();
+
+    // Window dragging without the window manager's help.
+    void notePress(QWidget *widget, QMouseEvent *event);
+    bool dragMove(QMouseEvent *event);
+    bool dragEnd(QMouseEvent *event);
+
+    // Services.
+    form::LocalTime now() override;
+    void beep() override;
+    std::shared_ptr<const form::Picture> loadPicture(const std::string &path) override;
+    void setWindowRegion(form::Form &form, const std::optional<form::WindowRegion> &region) override;
+    bool addNotifyIcon(form::Form &form, const form::NotifyIcon &icon) override;
+    void deleteNotifyIcon(form::Form &form, const form::NotifyIcon &icon) override;
+    void beginWindowDrag(form::Form &form) override;
+    std::filesystem::path programFolder() override;
+    int twipsPerPixelX() override;
+    void endProgram() override;
+
+signals:
+    // A form's window was closed and unloaded.
+    void formUnloaded(orbelle::form::Form *form);
+
+private:
+    void deliverIconMessage(form::Form &form, const form::NotifyIcon &icon, int message);
+
+    std::vector<std::unique_ptr<FormWindow>> windows_;
+    std::map<std::pair<const form::Form *, int>, QSystemTrayIcon *> icons_;
+    SystemBeep *beep_ = nullptr;
+    bool ended_ = false;
+    int dispatchDepth_ = 0;
+
+    QPointer<QWidget> lastPressWidget_;
+    QPoint lastPressGlobal_;
+    QPointer<FormWindow> dragging_;
+    QPoint dragOffset_;
+};
+
+} // namespace orbelle::formqt
