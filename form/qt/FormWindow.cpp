@@ -1,6 +1,7 @@
 #include "FormWindow.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +77,23 @@ Qt::Alignment toQtAlignment(form::Alignment a)
     case form::Alignment::Right: return Qt::AlignRight;
     default: return Qt::AlignLeft;
     }
+}
+
+// The design font, made smaller in quarter points where the installed face
+// is wider than the one the form was laid out with and the text would not
+// fit its box.
+QFont fittingFont(QFont font, QSize box, bool wrap, const QString &text)
+{
+    if (text.isEmpty() || box.width() <= 0 || box.height() <= 0)
+        return font;
+    const int flags = wrap ? Qt::TextWordWrap : Qt::TextSingleLine;
+    while (font.pointSizeF() > 6) {
+        const QRect need = QFontMetrics(font).boundingRect(QRect(QPoint(0, 0), box), flags, text);
+        if (need.width() <= box.width() && need.height() <= box.height())
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    return font;
 }
 
 } // namespace
@@ -170,9 +188,9 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
             w->setAccessibleName(toQString(own.Caption));
             w->setWordWrap(own.WordWrap);
             w->setAlignment(toQtAlignment(own.TextAlign) | Qt::AlignTop);
-            w->setFont(toQFont(own.TextFont));
             applyColours(w, own.ForeColor, own.BackColor, !own.Transparent);
             applyPlace(w, now, before);
+            w->setFont(fittingFont(toQFont(own.TextFont), w->size(), own.WordWrap, w->text()));
         });
         break;
     }
@@ -254,8 +272,8 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
                                       const form::ControlState *before, const form::CommandButtonState *) {
             w->setText(toQString(own.Caption));
             w->setAccessibleName(toQString(own.Caption));
-            w->setFont(toQFont(own.TextFont));
             applyPlace(w, now, before);
+            w->setFont(fittingFont(toQFont(own.TextFont), w->size() - QSize(8, 4), false, w->text()));
         });
         break;
     }
