@@ -4,6 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,6 +48,25 @@ std::function<bool()> lookWatcher(const T &control)
         last = now;
         return true;
     };
+}
+
+// The raster engine hands a fill of more than about a hundred spans (rows)
+// to a pool of threads, which wakes them at every tick; a long line is
+// therefore drawn as pieces of fewer rows. Pieces meet on whole pixels, and
+// both draw modes give the same pixel when it is drawn twice.
+void drawInPieces(QPainter &p, QPoint a, QPoint b)
+{
+    constexpr int kMaxRows = 80;
+    const int rows = std::abs(b.y() - a.y());
+    const int pieces = std::max(1, (rows + kMaxRows - 1) / kMaxRows);
+    QPoint from = a;
+    for (int i = 1; i <= pieces; ++i) {
+        const QPoint to = i == pieces ? b
+                                      : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
+                                               a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
+        p.drawLine(from, to);
+        from = to;
+    }
 }
 
 bool tracePaint()
@@ -126,10 +147,17 @@ void CanvasWidget::paintEvent(QPaintEvent *event)
     p.fillRect(event->rect(), toQColor(box_.BackColor));
     if (box_.CurrentPicture) {
         if (auto *pic = dynamic_cast<const QtPicture *>(box_.CurrentPicture.get())) {
+            // Rectangle by rectangle: a plain copy, which the raster engine
+            // does on this thread; a complex clip would hand the blend to a
+            // thread pool and wake it at every repaint.
             const QRect target(contentOrigin(), pic->image().size());
-            const QRect exposed = target.intersected(event->rect());
-            if (!exposed.isEmpty())
-                p.drawImage(exposed, pic->image(), exposed.translated(-contentOrigin()));
+            p.setClipping(false);
+            for (const QRect &r : event->region()) {
+                const QRect exposed = target.intersected(r);
+                if (!exposed.isEmpty())
+                    p.drawImage(exposed.topLeft(), pic->image(), exposed.translated(-contentOrigin()));
+            }
+            p.setClipRegion(event->region());
         }
     }
     for (const form::Control *c : box_.form()->controls()) {
@@ -177,7 +205,7 @@ void CanvasWidget::paintControl(QPainter &p, const form::Control &control)
         p.setCompositionMode(line.Mode == form::DrawMode::MaskNotPen
                                  ? QPainter::RasterOp_NotSourceAndDestination
                                  : QPainter::CompositionMode_SourceOver);
-        p.drawLine(o + QPoint(toPixels(line.X1), toPixels(line.Y1)), o + QPoint(toPixels(line.X2), toPixels(line.Y2)));
+        drawInPieces(p, o + QPoint(toPixels(line.X1), toPixels(line.Y1)), o + QPoint(toPixels(line.X2), toPixels(line.Y2)));
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         break;
     }
