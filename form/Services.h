@@ -57,6 +57,15 @@ enum IconMessage : int {
     IconRightUp = 517,
 };
 
+// What a file dialog shows: the filter entries (description and pattern,
+// several patterns separated by ';'), the entry selected first (1-based) and
+// the proposed file name, which may carry a folder.
+struct FileDialogRequest {
+    std::vector<std::pair<std::string, std::string>> filters;
+    int filterIndex = 1;
+    std::string fileName;
+};
+
 class Services {
 public:
     virtual ~Services() = default;
@@ -78,6 +87,16 @@ public:
     virtual int twipsPerPixelX() = 0;
     // Ends the program at once, without further events.
     virtual void endProgram() = 0;
+
+    // Dialogs give nothing when the user cancels. A provider without
+    // dialogs cancels them.
+    virtual std::optional<std::string> showOpenDialog(const FileDialogRequest &) { return std::nullopt; }
+    // Proposes no overwrite question and adds no extension.
+    virtual std::optional<std::string> showSaveDialog(const FileDialogRequest &) { return std::nullopt; }
+    // Opens on `initial` (red in the lowest byte).
+    virtual std::optional<int> chooseColor(int /*initial*/) { return std::nullopt; }
+    // The folder file dialogs open in and relative paths start from.
+    virtual bool setCurrentDirectory(const std::filesystem::path &) { return false; }
 };
 
 } // namespace orbelle::form

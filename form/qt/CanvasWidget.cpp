@@ -11,7 +11,10 @@
 
 #include "Conversions.h"
 #include "Form.h"
+#include "Image.h"
 #include "Label.h"
+#include "MouseRouting.h"
+#include "Shape.h"
 #include "Line.h"
 #include "QtBinding.h"
 #include "QtPicture.h"
@@ -110,6 +113,19 @@ void CanvasWidget::syncContents()
         update();
     }
     const auto &controls = box_.form()->controls();
+    // Moves without a button pressed are only worth receiving where someone
+    // listens for them.
+    bool tracking = bool(box_.MouseMove);
+    for (form::Control *c : controls) {
+        if (c->container() != &box_)
+            continue;
+        if (c->kind() == form::Control::Kind::Image && static_cast<form::Image *>(c)->MouseMove)
+            tracking = true;
+        if (c->kind() == form::Control::Kind::Label && static_cast<form::Label *>(c)->MouseMove)
+            tracking = true;
+    }
+    if (hasMouseTracking() != tracking)
+        setMouseTracking(tracking);
     std::unordered_map<std::uint64_t, Tracked> seen;
     for (form::Control *c : controls) {
         if (c->container() != &box_ || !c->isWindowless())
@@ -123,6 +139,8 @@ void CanvasWidget::syncContents()
             switch (c->kind()) {
             case form::Control::Kind::Line: t.changed = lookWatcher(static_cast<form::Line &>(*c)); break;
             case form::Control::Kind::Label: t.changed = lookWatcher(static_cast<form::Label &>(*c)); break;
+            case form::Control::Kind::Shape: t.changed = lookWatcher(static_cast<form::Shape &>(*c)); break;
+            case form::Control::Kind::Image: t.changed = lookWatcher(static_cast<form::Image &>(*c)); break;
             default: t.changed = [] { return false; }; break;
             }
         }
@@ -224,16 +242,53 @@ void CanvasWidget::paintControl(QPainter &p, const form::Control &control)
         p.drawText(r, flags | Qt::AlignTop, QString::fromStdString(label.Caption));
         break;
     }
+    case form::Control::Kind::Shape: {
+        const auto &shape = static_cast<const form::Shape &>(control);
+        if (shape.BorderStyle == form::PenStyle::Transparent)
+            return;
+        QRect r(o + QPoint(toPixels(shape.Left), toPixels(shape.Top)),
+                QSize(toPixels(shape.Width), toPixels(shape.Height)));
+        const int w = std::max(1, shape.BorderWidth);
+        QPen pen(toQColor(shape.BorderColor), w, toQtPenStyle(shape.BorderStyle));
+        pen.setJoinStyle(Qt::MiterJoin);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        // The outline lies inside the box: its last pixel is the box's last.
+        r.adjust(w / 2, w / 2, -(w + 1) / 2, -(w + 1) / 2);
+        if (shape.Figure == form::ShapeKind::Square || shape.Figure == form::ShapeKind::Circle ||
+            shape.Figure == form::ShapeKind::RoundedSquare) {
+            const int side = std::min(r.width(), r.height());
+            r = QRect(r.center().x() - side / 2, r.center().y() - side / 2, side, side);
+        }
+        switch (shape.Figure) {
+        case form::ShapeKind::Oval:
+        case form::ShapeKind::Circle: p.drawEllipse(r); break;
+        case form::ShapeKind::RoundedRectangle:
+        case form::ShapeKind::RoundedSquare: p.drawRoundedRect(r, 8, 8); break;
+        default: p.drawRect(r); break;
+        }
+        break;
+    }
+    case form::Control::Kind::Image: {
+        const auto &image = static_cast<const form::Image &>(control);
+        if (!image.SingleBorder)
+            return;
+        const QRect r(o + QPoint(toPixels(image.Left), toPixels(image.Top)),
+                      QSize(toPixels(image.Width), toPixels(image.Height)));
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::NoBrush);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+        break;
+    }
     default:
         break;
     }
 }
 
-void CanvasWidget::deliver(const std::function<void(int, int, float, float)> &callback, QMouseEvent *event,
-                           int button)
+form::Control *CanvasWidget::deliver(form::MouseAction action, QMouseEvent *event, int button)
 {
-    if (!callback)
-        return;
     const QPointF at = event->position() - QPointF(contentOrigin());
     int shift = 0;
     if (event->modifiers() & Qt::ShiftModifier) shift |= 1;
@@ -241,7 +296,9 @@ void CanvasWidget::deliver(const std::function<void(int, int, float, float)> &ca
     if (event->modifiers() & Qt::AltModifier) shift |= 4;
     const float x = float(toTwips(std::floor(at.x())));
     const float y = float(toTwips(std::floor(at.y())));
-    binding_.dispatch([&] { callback(button, shift, x, y); });
+    form::Control *target = nullptr;
+    binding_.dispatch([&] { target = form::deliverMouse(box_, action, button, shift, x, y).control; });
+    return target;
 }
 
 namespace {
@@ -257,26 +314,41 @@ int buttonCode(Qt::MouseButtons buttons)
 
 void CanvasWidget::mousePressEvent(QMouseEvent *event)
 {
-    pressed_ = true;
     binding_.notePress(this, event);
-    deliver(box_.MouseDown, event, buttonCode(event->button()));
+    pressTarget_ = deliver(form::MouseAction::Down, event, buttonCode(event->button()));
+    pressed_ = true;
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent *event)
 {
     if (binding_.dragMove(event))
         return;
-    deliver(box_.MouseMove, event, buttonCode(event->buttons()));
+    deliver(form::MouseAction::Move, event, buttonCode(event->buttons()));
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (binding_.dragEnd(event))
+    if (binding_.dragEnd(event)) {
+        pressed_ = false;
         return;
-    deliver(box_.MouseUp, event, buttonCode(event->button()));
-    if (pressed_ && rect().contains(event->position().toPoint()) && box_.Click)
-        binding_.dispatch([&] { box_.Click(); });
+    }
+    form::Control *target = deliver(form::MouseAction::Up, event, buttonCode(event->button()));
+    if (!pressed_ || target != pressTarget_)
+        return;
     pressed_ = false;
+    // A click belongs to the control both the press and the release were on.
+    binding_.dispatch([&] {
+        if (!target) {
+            if (box_.Click)
+                box_.Click();
+        } else if (target->kind() == form::Control::Kind::Image) {
+            if (auto &click = static_cast<form::Image *>(target)->Click)
+                click();
+        } else if (target->kind() == form::Control::Kind::Label) {
+            if (auto &click = static_cast<form::Label *>(target)->Click)
+                click();
+        }
+    });
 }
 
 void CanvasWidget::focusOutEvent(QFocusEvent *event)

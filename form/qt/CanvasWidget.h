@@ -10,6 +10,7 @@
 #include <functional>
 #include <unordered_map>
 
+#include "MouseRouting.h"
 #include "PictureBox.h"
 
 namespace orbelle::formqt {
@@ -41,14 +42,15 @@ private:
     QRect coverage(const form::Control &control) const;
     QPoint contentOrigin() const { return QPoint(box_.BorderPixels, box_.BorderPixels); }
     void paintControl(class QPainter &painter, const form::Control &control);
-    void deliver(const std::function<void(int, int, float, float)> &callback, class QMouseEvent *event,
-                 int button);
+    // Routes the event to the control under the pointer; returns it (null: the box).
+    form::Control *deliver(form::MouseAction action, class QMouseEvent *event, int button);
 
     form::PictureBox &box_;
     QtBinding &binding_;
     std::unordered_map<std::uint64_t, Tracked> tracked_;
     form::PictureBoxState lastLook_;
     bool pressed_ = false;
+    form::Control *pressTarget_ = nullptr;
 };
 
 } // namespace orbelle::formqt

@@ -1,6 +1,10 @@
 #include "FormWindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QStatusBar>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,7 +18,11 @@
 #include <cmath>
 
 #include "CanvasWidget.h"
+#include "CheckBox.h"
 #include "CommandButton.h"
+#include "Frame.h"
+#include "OptionButton.h"
+#include "StatusBar.h"
 #include "Conversions.h"
 #include "Label.h"
 #include "QtBinding.h"
@@ -95,6 +103,40 @@ QFont fittingFont(QFont font, QSize box, bool wrap, const QString &text)
     }
     return font;
 }
+
+// Passes every mouse button's press and release on a push button to the
+// form's handlers, before the button turns a left press and release into
+// a click.
+class ButtonMouseFilter : public QObject {
+public:
+    ButtonMouseFilter(form::CommandButton &button, QtBinding &binding, QObject *parent)
+        : QObject(parent), button_(button), binding_(binding) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        const bool down = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+        const bool up = event->type() == QEvent::MouseButtonRelease;
+        if (!down && !up)
+            return false;
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        int code = 0;
+        if (mouse->button() == Qt::LeftButton) code = form::LeftButton;
+        if (mouse->button() == Qt::RightButton) code = form::RightButton;
+        if (mouse->button() == Qt::MiddleButton) code = form::MiddleButton;
+        const auto &handler = down ? button_.MouseDown : button_.MouseUp;
+        if (code && handler && button_.Enabled) {
+            const float x = float(toTwips(mouse->position().x()));
+            const float y = float(toTwips(mouse->position().y()));
+            binding_.dispatch([&] { handler(code, 0, x, y); });
+        }
+        return false;
+    }
+
+private:
+    form::CommandButton &button_;
+    QtBinding &binding_;
+};
 
 } // namespace
 
@@ -267,6 +309,9 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
             if (button.Click)
                 binding_.dispatch([&button] { button.Click(); });
         });
+        // Presses and releases of any mouse button reach the button's own
+        // handlers before the button makes a click of them.
+        w->installEventFilter(new ButtonMouseFilter(button, binding_, w));
         item.widget = w;
         item.sync = watch(button, [w](const form::ControlState &now, const form::CommandButtonState &own,
                                       const form::ControlState *before, const form::CommandButtonState *) {
@@ -274,6 +319,78 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
             w->setAccessibleName(toQString(own.Caption));
             applyPlace(w, now, before);
             w->setFont(fittingFont(toQFont(own.TextFont), w->size() - QSize(8, 4), false, w->text()));
+        });
+        break;
+    }
+    case Kind::Frame: {
+        auto &frame = static_cast<form::Frame &>(control);
+        auto *w = new QGroupBox(parent);
+        item.widget = w;
+        item.sync = watch(frame, [w](const form::ControlState &now, const form::FrameState &own,
+                                     const form::ControlState *before, const form::FrameState *) {
+            w->setTitle(toQString(own.Caption));
+            w->setAccessibleName(toQString(own.Caption));
+            w->setFont(toQFont(own.TextFont));
+            applyColours(w, 0, own.BackColor, true);
+            applyPlace(w, now, before);
+        });
+        break;
+    }
+    case Kind::OptionButton: {
+        auto &option = static_cast<form::OptionButton &>(control);
+        auto *w = new QRadioButton(parent);
+        // The model keeps the group exclusive; Qt must not do it twice.
+        w->setAutoExclusive(false);
+        QObject::connect(w, &QRadioButton::clicked, w, [this, &option, w] {
+            binding_.dispatch([&option] { option.setValue(true); });
+            w->setChecked(option.Value);
+        });
+        item.widget = w;
+        item.sync = watch(option, [w](const form::ControlState &now, const form::OptionButtonState &own,
+                                      const form::ControlState *before, const form::OptionButtonState *) {
+            w->setText(toQString(own.Caption));
+            w->setAccessibleName(toQString(own.Caption));
+            w->setFont(toQFont(own.TextFont));
+            w->setChecked(own.Value);
+            applyPlace(w, now, before);
+        });
+        break;
+    }
+    case Kind::CheckBox: {
+        auto &check = static_cast<form::CheckBox &>(control);
+        auto *w = new QCheckBox(parent);
+        QObject::connect(w, &QCheckBox::clicked, w, [this, &check, w] {
+            binding_.dispatch([&check] { check.setValue(check.Value == 1 ? 0 : 1); });
+            w->setCheckState(check.Value == 0 ? Qt::Unchecked : check.Value == 1 ? Qt::Checked : Qt::PartiallyChecked);
+        });
+        item.widget = w;
+        item.sync = watch(check, [w, &check](const form::ControlState &now, const form::CheckBoxState &own,
+                                             const form::ControlState *before, const form::CheckBoxState *) {
+            w->setText(toQString(own.Caption));
+            // A box too narrow for its caption still has a name to be read out.
+            w->setAccessibleName(toQString(own.Caption.empty() ? check.displayName() : own.Caption));
+            w->setFont(toQFont(own.TextFont));
+            w->setTristate(own.Value == 2);
+            w->setCheckState(own.Value == 0 ? Qt::Unchecked : own.Value == 1 ? Qt::Checked : Qt::PartiallyChecked);
+            applyPlace(w, now, before);
+        });
+        break;
+    }
+    case Kind::StatusBar: {
+        auto &bar = static_cast<form::StatusBar &>(control);
+        auto *w = new QStatusBar(parent);
+        w->setSizeGripEnabled(false);
+        auto *panel = new QLabel(w);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        w->addWidget(panel, 1);
+        item.widget = w;
+        item.sync = watch(bar, [w, panel](const form::ControlState &now, const form::StatusBarState &own,
+                                          const form::ControlState *before, const form::StatusBarState *) {
+            panel->setText(toQString(own.PanelText));
+            panel->setAccessibleName(toQString(own.PanelText));
+            w->setAccessibleName(toQString(own.PanelText));
+            applyPlace(w, now, before);
         });
         break;
     }

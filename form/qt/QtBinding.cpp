@@ -1,6 +1,9 @@
 #include "QtBinding.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
@@ -222,6 +225,57 @@ std::filesystem::path QtBinding::programFolder()
 #else
     return std::filesystem::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 #endif
+}
+
+std::optional<std::string> QtBinding::runFileDialog(const form::FileDialogRequest &request, bool save)
+{
+    // Qt's own dialog everywhere, so that the filter entries, the proposed
+    // name and the answers behave the same on every desktop.
+    QStringList filters;
+    for (const auto &[description, patterns] : request.filters) {
+        QString p = QString::fromStdString(patterns);
+        p.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // A description that ends in brackets of its own keeps them as text.
+        if (p == QStringLiteral("*.*"))
+            p = QStringLiteral("*");
+        filters << QString::fromStdString(description) + QStringLiteral(" (") + p + QLatin1Char(')');
+    }
+    QFileDialog dialog(QApplication::activeWindow(), QString(), QDir::currentPath(), filters.join(QStringLiteral(";;")));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(request.filterIndex - 1));
+    if (!request.fileName.empty())
+        dialog.selectFile(QString::fromStdString(request.fileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(QDir::toNativeSeparators(dialog.selectedFiles().first())).toStdString();
+}
+
+std::optional<std::string> QtBinding::showOpenDialog(const form::FileDialogRequest &request)
+{
+    return runFileDialog(request, false);
+}
+
+std::optional<std::string> QtBinding::showSaveDialog(const form::FileDialogRequest &request)
+{
+    return runFileDialog(request, true);
+}
+
+std::optional<int> QtBinding::chooseColor(int initial)
+{
+    const QColor chosen = QColorDialog::getColor(toQColor(initial), QApplication::activeWindow());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return form::rgb(chosen.red(), chosen.green(), chosen.blue());
+}
+
+bool QtBinding::setCurrentDirectory(const std::filesystem::path &folder)
+{
+    return QDir::setCurrent(QString::fromStdString(folder.string()));
 }
 
 int QtBinding::twipsPerPixelX()

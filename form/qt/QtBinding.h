@@ -63,12 +63,17 @@ public:
     std::filesystem::path programFolder() override;
     int twipsPerPixelX() override;
     void endProgram() override;
+    std::optional<std::string> showOpenDialog(const form::FileDialogRequest &request) override;
+    std::optional<std::string> showSaveDialog(const form::FileDialogRequest &request) override;
+    std::optional<int> chooseColor(int initial) override;
+    bool setCurrentDirectory(const std::filesystem::path &folder) override;
 
 signals:
     // A form's window was closed and unloaded.
     void formUnloaded(orbelle::form::Form *form);
 
 private:
+    std::optional<std::string> runFileDialog(const form::FileDialogRequest &request, bool save);
     void deliverIconMessage(form::Form &form, const form::NotifyIcon &icon, int message);
 
     std::vector<std::unique_ptr<FormWindow>> windows_;
