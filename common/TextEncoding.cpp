@@ -1,0 +1,294 @@
+#include "TextEncoding.h"
+
+#include <cstdint>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <cerrno>
+#include <iconv.h>
+#include <langinfo.h>
+#include <optional>
+#endif
+
+namespace orbelle {
+
+namespace {
+
+// Bytes a UTF-8 sequence starting with lead claims (1 for a byte that cannot
+// start one), so a converter can step over a character it cannot take.
+std::size_t utf8SequenceLength(unsigned char lead)
+{
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    if (lead >= 0xE0)
+        return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2)
+        return 2;
+    return 1;
+}
+
+} // namespace
+
+bool isValidUtf8(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = utf8SequenceLength(lead);
+        if (length == 1 || i + length > bytes.size())
+            return false;
+        // The second byte's range rules out overlong forms, surrogates and
+        // code points above U+10FFFF.
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+        else if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < low || second > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < 0x80 || next > 0xBF)
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring toWide(UINT codePage, std::string_view bytes, DWORD flags, bool *ok)
+{
+    if (ok)
+        *ok = true;
+    if (bytes.empty())
+        return {};
+    const int size = static_cast<int>(bytes.size());
+    const int wideSize = MultiByteToWideChar(codePage, flags, bytes.data(), size, nullptr, 0);
+    if (wideSize <= 0) {
+        if (ok)
+            *ok = false;
+        return {};
+    }
+    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+    MultiByteToWideChar(codePage, flags, bytes.data(), size, wide.data(), wideSize);
+    return wide;
+}
+
+std::string fromWide(UINT codePage, const std::wstring &wide)
+{
+    if (wide.empty())
+        return {};
+    const int size = static_cast<int>(wide.size());
+    // The UTF-8 code page takes no replacement character argument.
+    const char *replacement = codePage == CP_UTF8 ? nullptr : "?";
+    const int byteSize = WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, replacement, nullptr);
+    if (byteSize <= 0)
+        return {};
+    std::string bytes(static_cast<std::size_t>(byteSize), '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), size, bytes.data(), byteSize, replacement, nullptr);
+    return bytes;
+}
+
+} // namespace
+
+std::string decodeFileText(std::string_view bytes)
+{
+    if (GetACP() == CP_UTF8)
+        return isValidUtf8(bytes) ? std::string(bytes) : cp932ToUtf8(bytes);
+    bool ok = false;
+    const std::wstring wide = toWide(CP_ACP, bytes, MB_ERR_INVALID_CHARS, &ok);
+    if (!ok)
+        return cp932ToUtf8(bytes);
+    return fromWide(CP_UTF8, wide);
+}
+
+std::string encodeFileText(std::string_view utf8)
+{
+    if (GetACP() == CP_UTF8)
+        return std::string(utf8);
+    return fromWide(CP_ACP, toWide(CP_UTF8, utf8, 0, nullptr));
+}
+
+std::string cp932ToUtf8(std::string_view bytes)
+{
+    return fromWide(CP_UTF8, toWide(932, bytes, 0, nullptr));
+}
+
+std::string utf8ToCp932(std::string_view utf8)
+{
+    return fromWide(932, toWide(CP_UTF8, utf8, 0, nullptr));
+}
+
+#else
+
+namespace {
+
+enum class OnBadInput { Fail, Replace };
+
+// Converts with iconv. Input that is invalid in the source code set, or has
+// no form in the target, fails the whole conversion or becomes one '?' each.
+// Nothing when the converter is missing.
+std::optional<std::string> convert(const char *to, const char *from, std::string_view input,
+                                   OnBadInput onBadInput)
+{
+    iconv_t converter = iconv_open(to, from);
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    const bool utf8Source = std::string_view(from) == "UTF-8";
+
+    std::string output;
+    output.reserve(input.size() + input.size() / 2);
+    // iconv's prototype takes a non-const input pointer but never writes.
+    char *in = const_cast<char *>(input.data());
+    std::size_t inLeft = input.size();
+    char chunk[4096];
+    bool failed = false;
+    while (inLeft > 0) {
+        char *out = chunk;
+        std::size_t outLeft = sizeof chunk;
+        const std::size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
+        const int error = errno;
+        output.append(chunk, static_cast<std::size_t>(out - chunk));
+        if (result != static_cast<std::size_t>(-1) || error == E2BIG)
+            continue;
+        if ((error == EILSEQ || error == EINVAL) && onBadInput == OnBadInput::Replace) {
+            output += '?';
+            // A whole character that has no form in the target goes at once;
+            // a broken sequence only loses its first byte.
+            std::size_t skip = 1;
+            if (utf8Source) {
+                const std::size_t length = utf8SequenceLength(static_cast<unsigned char>(*in));
+                if (length <= inLeft && isValidUtf8(std::string_view(in, length)))
+                    skip = length;
+            }
+            in += skip;
+            inLeft -= skip;
+            iconv(converter, nullptr, nullptr, nullptr, nullptr);
+            continue;
+        }
+        failed = true;
+        break;
+    }
+    // A stateful target code set may still owe the bytes that return it to
+    // its initial shift state.
+    while (!failed) {
+        char *out = chunk;
+        std::size_t outLeft = sizeof chunk;
+        const std::size_t result = iconv(converter, nullptr, nullptr, &out, &outLeft);
+        const int error = errno;
+        output.append(chunk, static_cast<std::size_t>(out - chunk));
+        if (result != static_cast<std::size_t>(-1))
+            break;
+        if (error != E2BIG)
+            failed = true;
+    }
+    iconv_close(converter);
+    if (failed)
+        return std::nullopt;
+    return output;
+}
+
+// Without a converter for code page 932 the non-ASCII bytes cannot be read
+// at all; each one becomes '?', as an unreadable character would.
+std::string asciiOnly(std::string_view bytes, bool utf8Source)
+{
+    std::string text;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+            ++i;
+        } else {
+            text += '?';
+            i += utf8Source ? utf8SequenceLength(c) : 1;
+        }
+    }
+    return text;
+}
+
+std::string normalisedCodeSet(const std::string &codeSet)
+{
+    std::string name;
+    for (char c : codeSet) {
+        if (c == '-' || c == '_' || c == '.')
+            continue;
+        name += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return name;
+}
+
+// ASCII is a subset of UTF-8, and a program left in the "C" locale is
+// usually on a UTF-8 system that simply never set its locale.
+bool isUtf8CodeSet(const std::string &codeSet)
+{
+    const std::string name = normalisedCodeSet(codeSet);
+    return name.empty() || name == "UTF8" || name == "ASCII" || name == "USASCII"
+        || name == "ANSIX341968" || name == "ANSIX341986" || name == "646";
+}
+
+} // namespace
+
+std::string systemCodeSet()
+{
+    const char *codeSet = nl_langinfo(CODESET);
+    return codeSet ? std::string(codeSet) : std::string();
+}
+
+std::string decodeFileText(std::string_view bytes, const std::string &codeSet)
+{
+    if (isUtf8CodeSet(codeSet))
+        return isValidUtf8(bytes) ? std::string(bytes) : cp932ToUtf8(bytes);
+    if (auto text = convert("UTF-8", codeSet.c_str(), bytes, OnBadInput::Fail))
+        return *text;
+    return cp932ToUtf8(bytes);
+}
+
+std::string encodeFileText(std::string_view utf8, const std::string &codeSet)
+{
+    if (isUtf8CodeSet(codeSet))
+        return std::string(utf8);
+    if (auto bytes = convert(codeSet.c_str(), "UTF-8", utf8, OnBadInput::Replace))
+        return *bytes;
+    return std::string(utf8);
+}
+
+std::string decodeFileText(std::string_view bytes) { return decodeFileText(bytes, systemCodeSet()); }
+
+std::string encodeFileText(std::string_view utf8) { return encodeFileText(utf8, systemCodeSet()); }
+
+std::string cp932ToUtf8(std::string_view bytes)
+{
+    if (auto text = convert("UTF-8", "CP932", bytes, OnBadInput::Replace))
+        return *text;
+    return asciiOnly(bytes, false);
+}
+
+std::string utf8ToCp932(std::string_view utf8)
+{
+    if (auto bytes = convert("CP932", "UTF-8", utf8, OnBadInput::Replace))
+        return *bytes;
+    return asciiOnly(utf8, true);
+}
+
+#endif
+
+} // namespace orbelle
