@@ -27,6 +27,9 @@ void UpDown::step(int direction)
         next = Wrap && current >= hi ? lo : hi;
     else if (next < lo)
         next = Wrap && current <= lo ? hi : lo;
+    // At a limit the arrow changes nothing and raises nothing.
+    if (next == current && (!Buddy || Buddy->Text == std::to_string(current)))
+        return;
     Value = int(next);
     if (Buddy) {
         Buddy->Text = std::to_string(Value);

@@ -1,0 +1,215 @@
+#pragma once
+// The editor window "オルベルメーカー": the control panel with the picture
+// button, the base-shape group, the hands group and the file buttons; the
+// design canvas with the face picture, the picture frame, the hands area,
+// the preview hands, centre lines and polygon; the status bar. The design
+// lives in the controls themselves and in the editor state below. Owns its
+// controls; everything outside the window goes through the services.
+//
+// The handlers are spread over several sources by subject:
+//   Form1.cpp         layout, start-up, exit, hand and centre-line placement
+//   Form1File.cpp     saving and loading a design
+//   Form1Canvas.cpp   the picture, the picture frame, the base shape, the hands area
+//   Form1Polygon.cpp  the polygon vertex editor
+//   Form1Hands.cpp    visibility, colours and lengths
+//   Form1Pan.cpp      panning the canvas
+
+#include "CheckBox.h"
+#include "CommandButton.h"
+#include "ControlArray.h"
+#include "Form.h"
+#include "Frame.h"
+#include "Image.h"
+#include "Label.h"
+#include "Line.h"
+#include "OptionButton.h"
+#include "PictureBox.h"
+#include "Services.h"
+#include "Shape.h"
+#include "StatusBar.h"
+#include "TextBox.h"
+#include "Timer.h"
+#include "UpDown.h"
+#include "Value.h"
+
+namespace orbelle::maker {
+
+class Form1 : public form::Form {
+public:
+    explicit Form1(form::Services &services);
+
+    static constexpr const char *kTitle = "オルベルメーカー";
+    static constexpr const char *kTitleNormal = "オルベルメーカー (通常ﾓｰﾄﾞ)";
+    static constexpr const char *kTitleCreate = "オルベルメーカー (多角形作成モード)";
+    static constexpr const char *kTitleCorrect = "オルベルメーカー (修正モード)";
+    static constexpr const char *kStatusHint = "ここにファイル名が表示されます";
+    static constexpr const char *kDesignFileName = "tokei-set.ini";
+
+    // Colours, red in the lowest byte.
+    static constexpr int kWhite = 16777215;
+    static constexpr int kRed = 255;
+    static constexpr int kGreen = 65280;
+    static constexpr int kMagenta = 16711935;
+    static constexpr int kPurple = 8388736;
+    static constexpr int kCyan = 16776960;
+
+    // ---- The control panel.
+    form::Frame Frame1{"Frame1"};
+    form::CommandButton Command1{"Command1"}; // 画像ファイルの選択
+    form::CommandButton Command9{"Command9"}; // ▲
+    form::CommandButton Command10{"Command10"}; // ▼
+    form::Timer Timer1{"Timer1"};             // panning repeat
+    form::Frame Frame2{"Frame2"};             // ベースの形
+    form::OptionButton Option1{"Option1"};    // 円
+    form::OptionButton Option2{"Option2"};    // 四角
+    form::OptionButton Option3{"Option3"};    // 多角形
+    form::CommandButton Command13{"Command13"}; // 頂点作成
+    form::CommandButton Command14{"Command14"}; // 通常ﾓｰﾄﾞ
+    form::CommandButton Command15{"Command15"}; // 頂点修正
+    form::CommandButton Command16{"Command16"}; // 消去
+    form::TextBox Text4{"Text4"};             // vertex selector
+    form::UpDown UpDown1{"UpDown1"};
+    form::Frame Frame3{"Frame3"};             // 針・目盛の表示・色・長さ(%)
+    form::CheckBox Check1{"Check1"}, Check2{"Check2"}, Check3{"Check3"}, Check4{"Check4"};
+    form::Label Label2{"Label2"}, Label3{"Label3"}, Label8{"Label8"}, Label9{"Label9"}; // swatches
+    form::CommandButton Command4{"Command4"}, Command5{"Command5"}, Command6{"Command6"}, Command7{"Command7"};
+    form::TextBox Text1{"Text1"}, Text2{"Text2"}, Text3{"Text3"}; // lengths, percent
+    form::UpDown UpDown3{"UpDown3"}, UpDown4{"UpDown4"}, UpDown5{"UpDown5"};
+    form::CommandButton Command8{"Command8"}; // 設定ファイル読込
+    form::CommandButton Command2{"Command2"}; // 設定ファイル保存
+    form::CommandButton Command3{"Command3"}; // 終了
+
+    // ---- The window outside the panel.
+    form::CommandButton Command11{"Command11"}; // ＜
+    form::CommandButton Command12{"Command12"}; // ＞
+    form::StatusBar StatusBar1{"StatusBar1"};
+
+    // ---- The design canvas and what lies on it, bottom to top.
+    form::PictureBox Picture1{"Picture1"};
+    form::Shape Shape1{"Shape1"};   // frame outline
+    form::Image Image1{"Image1"};   // picture frame
+    form::Shape Shape2{"Shape2"};   // hands-area outline
+    form::Line Line1{"Line1"};      // vertical centre line
+    form::Line Line2{"Line2"};      // horizontal centre line
+    form::Line Line3{"Line3"};      // preview second hand
+    form::Line Line4{"Line4"};      // preview minute hand
+    form::Line Line5{"Line5"};      // preview hour hand
+    form::Image Image2{"Image2"};   // hands area
+    form::ControlArray<form::Line> Line17{"Line17"};   // polygon outline segments
+    form::ControlArray<form::Label> Label17{"Label17"}; // polygon vertex markers
+    form::ControlArray<form::Label> Label4{"Label4"};   // frame's top-left marker (element 0)
+    form::Label Label5{"Label5"};   // frame grip, bottom-right
+    form::Label Label6{"Label6"};   // frame grip, bottom-left
+    form::Label Label7{"Label7"};   // frame grip, top-right
+    form::Label Label1{"Label1"};   // hands-area grip
+
+    // ---- Editor state.
+    Value PPPx, PPPy;       // drag anchor, twips relative to the pressed control
+    Value flag;             // drag code: 0 none, 1 frame, 2 hands area, 31 hands grip, 41-43 frame grips
+    Value SetX, SetY;       // frame left and top after the last move, twips
+    Value SetW, SetH;       // size reached by the last grip drag, twips
+    Value SetTX, SetTY;     // hands-area left and top, twips
+    Value ImageFileName;    // full path of the face picture
+    Value anotherSetIni;    // settings file last chosen for loading
+    double pi = 0;
+    Value poPic;            // direction of the panning button last pressed
+    Value idx;              // number of polygon vertices
+    Value Tflag;            // editing mode: empty or 0 normal, 1 vertex creation, 2 vertex correction
+    // The colour the colour dialog returned last; it opens on it.
+    int CommonDialog1Color = 0;
+
+    // ---- Start-up and exit (Form1.cpp).
+    void Form_Load();
+    void Command3_Click();
+    // ---- Hand and centre-line placement (Form1.cpp).
+    void placeHands();
+    void placeCentreLines();
+
+    // ---- Saving and loading (Form1File.cpp).
+    void Command2_Click();
+    void Command8_Click();
+
+    // ---- Picture, frame, base shape, hands area (Form1Canvas.cpp).
+    void Command1_Click();
+    void Image1_MouseDown(int Button, int Shift, float X, float Y);
+    void Image1_MouseMove(int Button, int Shift, float X, float Y);
+    void Image1_MouseUp(int Button, int Shift, float X, float Y);
+    void Label5_MouseDown(int Button, int Shift, float X, float Y);
+    void Label5_MouseMove(int Button, int Shift, float X, float Y);
+    void Label5_MouseUp(int Button, int Shift, float X, float Y);
+    void Label6_MouseDown(int Button, int Shift, float X, float Y);
+    void Label6_MouseMove(int Button, int Shift, float X, float Y);
+    void Label6_MouseUp(int Button, int Shift, float X, float Y);
+    void Label7_MouseDown(int Button, int Shift, float X, float Y);
+    void Label7_MouseMove(int Button, int Shift, float X, float Y);
+    void Label7_MouseUp(int Button, int Shift, float X, float Y);
+    void Picture1_Click();
+    void Picture1_LostFocus();
+    void Picture1_MouseMove(int Button, int Shift, float X, float Y);
+    void Picture1_MouseUp(int Button, int Shift, float X, float Y);
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Image2_MouseDown(int Button, int Shift, float X, float Y);
+    void Image2_MouseMove(int Button, int Shift, float X, float Y);
+    void Image2_MouseUp(int Button, int Shift, float X, float Y);
+    void Label1_MouseDown(int Button, int Shift, float X, float Y);
+    void Label1_MouseMove(int Button, int Shift, float X, float Y);
+    void Label1_MouseUp(int Button, int Shift, float X, float Y);
+
+    // ---- Polygon vertex editor (Form1Polygon.cpp).
+    void Command13_Click();
+    void Command14_Click();
+    void Command15_Click();
+    void Command16_Click();
+    void UpDown1_Change();
+
+    // ---- Visibility, colours, lengths (Form1Hands.cpp).
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void Check4_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void UpDown3_Change();
+    void UpDown4_Change();
+    void UpDown5_Change();
+
+    // ---- Panning (Form1Pan.cpp).
+    void Command9_MouseDown(int Button, int Shift, float X, float Y);
+    void Command9_MouseUp(int Button, int Shift, float X, float Y);
+    void Command9_Click();
+    void Command10_MouseDown(int Button, int Shift, float X, float Y);
+    void Command10_MouseUp(int Button, int Shift, float X, float Y);
+    void Command10_Click();
+    void Command11_MouseDown(int Button, int Shift, float X, float Y);
+    void Command11_MouseUp(int Button, int Shift, float X, float Y);
+    void Command11_Click();
+    void Command12_MouseDown(int Button, int Shift, float X, float Y);
+    void Command12_MouseUp(int Button, int Shift, float X, float Y);
+    void Command12_Click();
+    void Timer1_Timer();
+
+    // The number of polygon vertices: idx, with empty (or anything that is
+    // no number) counting as 0.
+    int vertexCount() const;
+
+private:
+    void layOut();
+    void wire();
+    // Ellipse or rectangle chosen with `own`.
+    void chooseRoundOrSquare(form::OptionButton &own, form::ShapeKind figure);
+    // A press on the frame at (X, Y) in a vertex mode: append or move a vertex.
+    void editVertexAt(float X, float Y);
+    void appendVertex(float x, float y);
+    void moveVertex(float x, float y);
+    // The vertex the selector names, or 0 when it names none.
+    int selectedVertex() const;
+    void colourMarkers();
+
+    form::Services &services_;
+};
+
+} // namespace orbelle::maker

@@ -1,0 +1,218 @@
+#include "Form1.h"
+
+#include <exception>
+
+#include "FaceDesignFile.h"
+
+namespace orbelle::maker {
+
+namespace {
+
+// Fields of lines 1 to 8, before the vertex count.
+constexpr int kFieldsBeforeCount = 23;
+
+form::FileDialogRequest designDialog(std::string proposedName)
+{
+    form::FileDialogRequest request;
+    request.filters = {{"設定ファイル", "tokei-set.ini"}, {"すべてのファイル(*.*)", "*.*"}};
+    request.filterIndex = 1;
+    request.fileName = std::move(proposedName);
+    return request;
+}
+
+// A variable holds true the way a boolean field does: #TRUE# or -1.
+bool holdsTrue(const Value &v)
+{
+    try {
+        return (v.isBoolean() || v.isNumber()) && v.equals(-1);
+    } catch (const ConversionError &) {
+        return false;
+    }
+}
+
+} // namespace
+
+void Form1::Command2_Click()
+{
+    services_.setCurrentDirectory(services_.programFolder());
+    const std::string previous = anotherSetIni.toText();
+    const auto path = services_.showSaveDialog(designDialog(previous.empty() ? kDesignFileName : previous));
+    if (!path)
+        return;
+    try {
+        FaceDesign design;
+        design.windowWidth = double(Image1.Width + 60.0f);
+        design.windowHeight = double(Image1.Height + 60.0f);
+        // An editor that never had a picture writes nothing on line 2; a
+        // path taken from a file, even an empty one, is written quoted.
+        design.picturePath = ImageFileName.toText();
+        design.picturePathEmptyField = ImageFileName.isEmpty();
+        design.pictureLeft = double(-Image1.Left);
+        design.pictureTop = double(-Image1.Top);
+        design.circle = Option1.Value;
+        design.rectangle = Option2.Value;
+        design.polygon = Option3.Value;
+        design.tokeiX = double(Image2.Left + Image2.Width / 2.0f);
+        design.tokeiY = double(Image2.Top + Image2.Height / 2.0f);
+        design.tokeiHaba = double(Image2.Width);
+        design.tokeiTakasa = double(Image2.Height);
+        design.memoriChk = Check1.Value;
+        design.hariSChk = Check2.Value;
+        design.hariMChk = Check3.Value;
+        design.hariHChk = Check4.Value;
+        design.memoricolor = Label2.BackColor;
+        design.hariScolor = Label3.BackColor;
+        design.hariMcolor = Label8.BackColor;
+        design.hariHcolor = Label9.BackColor;
+        design.hariSlength = Text1.Text;
+        design.hariMlength = Text2.Text;
+        design.hariHlength = Text3.Text;
+        design.idx = idx;
+        // Both lists always run from element 0, the template, to n.
+        const int n = idx.toInt32();
+        for (int i = 0; i <= n; ++i) {
+            const form::Line &segment = Line17[i];
+            design.vertexList.push_back({double((segment.X1 - Image1.Left) / 15.0f),
+                                         double((segment.Y1 - Image1.Top) / 15.0f)});
+        }
+        for (int i = 0; i <= n; ++i) {
+            const form::Label &marker = Label17[i];
+            design.handleList.push_back({double(marker.Left), double(marker.Top)});
+        }
+        // Written whole or not at all: the file that was there stays intact.
+        writeDesignFile(*path, design);
+    } catch (const std::exception &) {
+    }
+}
+
+void Form1::Command8_Click()
+{
+    services_.setCurrentDirectory(services_.programFolder());
+    const auto path = services_.showOpenDialog(designDialog(kDesignFileName));
+    if (!path)
+        return;
+    anotherSetIni = *path;
+
+    FaceDesign d;
+    const DesignReadStatus status = readDesignFileForEditor(*path, d);
+    if (!status.opened)
+        return;
+    if (status.fieldsRead > kFieldsBeforeCount)
+        idx = d.idx;
+    if (!status.complete)
+        return;
+
+    try {
+        const bool polygon = holdsTrue(d.polygon);
+        if (polygon) {
+            const int n = d.idx.toInt32();
+            // A polygon loads over whatever polygon the editor held.
+            for (int i = Line17.count() - 1; i >= 1; --i)
+                if (Line17.exists(i))
+                    Line17.unload(i);
+            for (int i = Label17.count() - 1; i >= 1; --i)
+                if (Label17.exists(i))
+                    Label17.unload(i);
+            const double dx = d.pictureLeft.toDouble();
+            const double dy = d.pictureTop.toDouble();
+            auto canvasX = [&](int i) { return double(Value(d.vertexList.at(size_t(i)).x * 15).toInt32()) - dx; };
+            auto canvasY = [&](int i) { return double(Value(d.vertexList.at(size_t(i)).y * 15).toInt32()) - dy; };
+            for (int i = 1; i <= n; ++i) {
+                form::Line &segment = Line17.load(i);
+                segment.X1 = float(canvasX(i));
+                segment.Y1 = float(canvasY(i));
+                const int previous = i == 1 ? n : i - 1;
+                segment.X2 = float(canvasX(previous));
+                segment.Y2 = float(canvasY(previous));
+                segment.Visible = true;
+                Label17.load(i).Visible = true;
+            }
+            for (int i = 1; i <= n; ++i) {
+                Label17[i].Left = float(d.handleList.at(size_t(i)).x);
+                Label17[i].Top = float(d.handleList.at(size_t(i)).y);
+            }
+        }
+
+        Image1.Width = float(d.windowWidth.toDouble() - 60);
+        Image1.Height = float(d.windowHeight.toDouble() - 60);
+        Shape1.Width = Image1.Width;
+        Shape1.Height = Image1.Height;
+
+        if (d.picturePath.empty()) {
+            Picture1.setPicture(nullptr);
+        } else {
+            auto picture = services_.loadPicture(d.picturePath);
+            if (!picture)
+                return;
+            Picture1.setPicture(std::move(picture));
+        }
+        ImageFileName = d.picturePath;
+        StatusBar1.PanelText = d.picturePath;
+
+        Image1.Left = float(-d.pictureLeft.toDouble());
+        Image1.Top = float(-d.pictureTop.toDouble());
+        Shape1.Left = Image1.Left;
+        Shape1.Top = Image1.Top;
+
+        Option1.setValue(d.circle.toBool());
+        Option2.setValue(d.rectangle.toBool());
+        Option3.setValue(d.polygon.toBool());
+        if (Option1.Value) {
+            Shape1.Figure = form::ShapeKind::Oval;
+        } else if (Option2.Value) {
+            Shape1.Figure = form::ShapeKind::Rectangle;
+        } else if (Option3.Value) {
+            Shape1.Visible = false;
+        }
+
+        Text1.Text = d.hariSlength.toText();
+        Text2.Text = d.hariMlength.toText();
+        Text3.Text = d.hariHlength.toText();
+
+        const double cx = d.tokeiX.toDouble();
+        const double cy = d.tokeiY.toDouble();
+        const double bw = d.tokeiHaba.toDouble();
+        const double bh = d.tokeiTakasa.toDouble();
+        Image2.Left = float(cx - bw / 2);
+        Image2.Top = float(cy - bh / 2);
+        Image2.Width = float(bw);
+        Image2.Height = float(bh);
+        Shape2.Width = Image2.Width;
+        Shape2.Height = Image2.Height;
+        SetTX = double(Image2.Left);
+        SetTY = double(Image2.Top);
+        Shape2.Left = Image2.Left;
+        Shape2.Top = Image2.Top;
+
+        Label1.Left = float(SetTX.toDouble() + Image2.Width - Label1.Width * 0.5);
+        Label1.Top = float(SetTY.toDouble() + Image2.Height - Label1.Height * 0.5);
+
+        placeCentreLines();
+        placeHands();
+
+        Check1.setValue(d.memoriChk.toInt16());
+        Check2.setValue(d.hariSChk.toInt16());
+        Check3.setValue(d.hariMChk.toInt16());
+        Check4.setValue(d.hariHChk.toInt16());
+
+        const int k1 = d.memoricolor.toInt32();
+        Label2.BackColor = k1;
+        const int k2 = d.hariScolor.toInt32();
+        Label3.BackColor = k2;
+        const int k3 = d.hariMcolor.toInt32();
+        Label8.BackColor = k3;
+        const int k4 = d.hariHcolor.toInt32();
+        Label9.BackColor = k4;
+        Shape2.BorderColor = k1;
+        Line1.BorderColor = k1;
+        Line2.BorderColor = k1;
+        Label1.ForeColor = k1;
+        Line3.BorderColor = k2;
+        Line4.BorderColor = k3;
+        Line5.BorderColor = k4;
+    } catch (const std::exception &) {
+        // The load ends where it failed; what was applied stays.
+    }
+}
+
+} // namespace orbelle::maker

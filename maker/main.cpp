@@ -1,0 +1,29 @@
+// OrbelleMaker: the face editor. Joins the editor's form to the Qt binding.
+
+#include <QApplication>
+#include <QIcon>
+#include <clocale>
+
+#include "Form1.h"
+#include "QtBinding.h"
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QStringLiteral("OrbelleMaker"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(orbelle::formqt::QtBinding::clockIcon());
+
+    orbelle::formqt::QtBinding binding;
+    orbelle::maker::Form1 editor(binding);
+    binding.addForm(editor);
+    QObject::connect(&binding, &orbelle::formqt::QtBinding::formUnloaded, &app, [&](orbelle::form::Form *form) {
+        if (form == &editor)
+            QCoreApplication::quit();
+    });
+    binding.load(editor);
+    const int status = app.exec();
+    binding.releaseWindows();
+    return status;
+}
