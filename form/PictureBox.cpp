@@ -7,7 +7,8 @@ namespace orbelle::form {
 void PictureBox::setPicture(std::shared_ptr<const Picture> picture)
 {
     CurrentPicture = std::move(picture);
-    if (!AutoSize)
+    // Without a picture an auto-sized box keeps the size it has.
+    if (!AutoSize || !CurrentPicture)
         return;
     const int w = CurrentPicture ? CurrentPicture->widthPixels() : 0;
     const int h = CurrentPicture ? CurrentPicture->heightPixels() : 0;

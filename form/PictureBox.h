@@ -25,7 +25,8 @@ public:
     explicit PictureBox(std::string name = "Picture", int index = -1)
         : Control(Kind::PictureBox, std::move(name), index) {}
 
-    // Shows the picture (null clears it); an auto-sized box takes its size.
+    // Shows the picture (null clears it); an auto-sized box takes the
+    // picture's size plus its border.
     void setPicture(std::shared_ptr<const Picture> picture);
 
     std::function<void()> Click;
