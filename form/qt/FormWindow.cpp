@@ -190,6 +190,8 @@ void FormWindow::applyWindowFlags()
     // A window that keeps out of the taskbar is a tool window to the window system.
     if (!form_.ShowInTaskbar)
         flags = (flags & ~Qt::Window) | Qt::Tool;
+    if (flags == windowFlags())
+        return;
     const bool wasVisible = isVisible();
     setWindowFlags(flags);
     if (wasVisible)
@@ -453,8 +455,7 @@ void FormWindow::sync()
     const form::FormState *before = last_ ? &*last_ : nullptr;
     applying_ = true;
     if (!before || before->Border != now.Border || before->ShowInTaskbar != now.ShowInTaskbar)
-        if (before)
-            applyWindowFlags();
+        applyWindowFlags();
     if (!before || before->Caption != now.Caption)
         setWindowTitle(toQString(now.Caption));
     if (!before || before->BackColor != now.BackColor) {
