@@ -223,6 +223,11 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
         break;
     }
     case Kind::Label: {
+        // A label inside a picture box is painted by the canvas.
+        if (control.isWindowless()) {
+            item.sync = [] {};
+            break;
+        }
         auto &label = static_cast<form::Label &>(control);
         auto *w = new QLabel(parent);
         item.widget = w;

@@ -1,0 +1,228 @@
+// The clock's two real forms shown through the binding, started from a
+// design and a state file in a program folder of the test's own.
+
+#include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTest>
+#include <fstream>
+#include <iterator>
+
+#include "Form1.h"
+#include "Form2.h"
+#include "FormWindow.h"
+#include "QtBinding.h"
+#include "TestSupport.h"
+
+namespace orbelle::formqt::testing {
+namespace {
+
+// The binding with the test's folder as the program folder.
+class FolderBinding : public QtBinding {
+public:
+    explicit FolderBinding(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    std::filesystem::path programFolder() override { return folder_; }
+
+private:
+    std::filesystem::path folder_;
+};
+
+struct Clock {
+    explicit Clock(form::Services &services) : form1(services, form2), form2(form1) {}
+    clock::Form1 form1;
+    clock::Form2 form2;
+};
+
+constexpr const char *kEllipse = "#TRUE#,#FALSE#,#FALSE#";
+constexpr const char *kRectangle = "#FALSE#,#TRUE#,#FALSE#";
+
+class ClockWindowTest : public ::testing::Test {
+protected:
+    ~ClockWindowTest() override { binding.releaseWindows(); }
+
+    // A 2460 x 2460 twip window over a 200 x 200 pixel face placed at
+    // (-150, -150) twips; the window at (1500, 1200) twips; an alarm that
+    // never matches a time and no opening date.
+    void start(const char *shape = kEllipse)
+    {
+        const std::string picture = savePng(folder, "face.png", whiteThenBlack(200, 200, 100));
+        const std::string design = std::string("2460,2460\r\n") + "\"" + picture + "\"\r\n" + "-150,-150\r\n" + shape +
+                                   "\r\n1290,1260,2400,2400\r\n1,1,1,1\r\n16777215,255,65280,16711935\r\n"
+                                   "\"100\",\"90\",\"70\"\r\n0\r\n0,0\r\n0,0\r\n";
+        folder.write("tokei-set.ini", design);
+        folder.write("Pt.ini", "1500,1200\r\n\"メモ\"\r\n\"99\",\"99\"\r\n\"0\",\"0\"\r\n");
+        binding.addForm(clock.form1);
+        binding.addForm(clock.form2);
+        binding.load(clock.form1);
+        face = binding.windowOf(clock.form1);
+        dialog = binding.windowOf(clock.form2);
+        ASSERT_NE(face, nullptr);
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(face));
+    }
+
+    void showDialog()
+    {
+        clock.form2.Show();
+        binding.syncAll();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    }
+
+    QRect placeOf(FormWindow *window, const form::Control &control) const
+    {
+        QWidget *w = window->widgetOf(control);
+        return w ? QRect(w->mapTo(window, QPoint(0, 0)), w->size()) : QRect();
+    }
+
+    TempFolder folder;
+    FolderBinding binding{folder.path()};
+    Clock clock{binding};
+    FormWindow *face = nullptr;
+    FormWindow *dialog = nullptr;
+};
+
+TEST_F(ClockWindowTest, FaceWindowIsFramelessSizedPlacedAndCutToTheEllipse)
+{
+    start();
+    EXPECT_TRUE(face->isVisible());
+    EXPECT_TRUE(face->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(face->size(), QSize(164, 164));
+    EXPECT_EQ(face->pos(), QPoint(100, 80));
+    EXPECT_EQ(face->mask().boundingRect(), QRect(2, 2, 162, 162));
+    EXPECT_FALSE(face->mask().contains(QPoint(4, 4)));
+    // The box takes the picture's size plus its border, at the face offset.
+    EXPECT_EQ(placeOf(face, clock.form1.Picture1), QRect(-10, -10, 204, 204));
+}
+
+TEST_F(ClockWindowTest, RectangleDesignGivesTheFrameAsMask)
+{
+    start(kRectangle);
+    EXPECT_EQ(face->mask().boundingRect(), QRect(2, 2, 160, 160));
+}
+
+TEST_F(ClockWindowTest, WithoutNotificationAreaTheClockKeepsATaskbarEntry)
+{
+    start();
+    if (clock.form1.hasNotifyIcon())
+        GTEST_SKIP() << "this session has a notification area";
+    EXPECT_TRUE(clock.form1.ShowInTaskbar);
+    EXPECT_EQ(face->windowType(), Qt::Window) << "a tool window has no taskbar entry to close the clock with";
+}
+
+TEST_F(ClockWindowTest, DialogIsLoadedHiddenWithItsTitleSizeAndTexts)
+{
+    start();
+    EXPECT_TRUE(dialog->isHidden());
+    EXPECT_FALSE(clock.form2.Visible);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("アラーム設定"));
+    EXPECT_EQ(dialog->size(), QSize(328, 277));
+    EXPECT_EQ(qobject_cast<QLineEdit *>(dialog->widgetOf(clock.form2.Text1))->text(), QStringLiteral("99"));
+    EXPECT_EQ(qobject_cast<QPlainTextEdit *>(dialog->widgetOf(clock.form2.Text3))->toPlainText(),
+              QStringLiteral("メモ"));
+
+    const struct {
+        const form::Control *control;
+        QRect expected;
+    } rows[] = {
+        {&clock.form2.Text4, QRect(196, 12, 28, 21)},   {&clock.form2.UpDown3, QRect(222, 12, 16, 21)},
+        {&clock.form2.Command4, QRect(103, 147, 129, 25)}, {&clock.form2.Text3, QRect(2, 176, 325, 102)},
+        {&clock.form2.Label4, QRect(12, 201, 305, 32)},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(placeOf(dialog, *row.control), row.expected) << row.control->displayName();
+}
+
+TEST_F(ClockWindowTest, DialogOpensCentredOnTheScreen)
+{
+    start();
+    ASSERT_NO_FATAL_FAILURE(showDialog());
+    // The window frame shifts the client area by its margins, a few pixels.
+    const QPoint centre = dialog->screen()->availableGeometry().center();
+    EXPECT_LE((dialog->geometry().center() - centre).manhattanLength(), 8)
+        << "client area at " << dialog->geometry().x() << "," << dialog->geometry().y();
+}
+
+TEST_F(ClockWindowTest, MemoBoxCoversTheNoticeInMemoModeOnly)
+{
+    start();
+    ASSERT_NO_FATAL_FAILURE(showDialog());
+    const QPoint notice = placeOf(dialog, clock.form2.Label4).center();
+    EXPECT_TRUE(isWithin(widgetAt(dialog, notice), dialog->widgetOf(clock.form2.Text3)));
+
+    clock.form2.Text3.Top = clock::Form2::kAlarmModeTop;
+    binding.syncAll();
+    EXPECT_EQ(widgetAt(dialog, notice), dialog->widgetOf(clock.form2.Label4));
+    const QPoint instruction = placeOf(dialog, clock.form2.Label1).center();
+    EXPECT_TRUE(isWithin(widgetAt(dialog, instruction), dialog->widgetOf(clock.form2.Text3)));
+}
+
+TEST_F(ClockWindowTest, CloseBoxHidesTheDialogAsItsCloseButtonWould)
+{
+    start();
+    const struct {
+        float memoTop;
+        int mouyoi;
+    } rows[] = {
+        {clock::Form2::kMemoModeTop, 0},
+        {clock::Form2::kAlarmModeTop, 1},
+    };
+    for (const auto &row : rows) {
+        clock.form2.Text3.Top = row.memoTop;
+        ASSERT_NO_FATAL_FAILURE(showDialog());
+        clock.form1.mouyoi = 2;
+        dialog->close();
+        EXPECT_TRUE(dialog->isHidden()) << row.memoTop;
+        EXPECT_FALSE(clock.form2.Visible) << row.memoTop;
+        EXPECT_TRUE(clock.form1.mouyoi.equals(row.mouyoi)) << row.memoTop;
+        // The window lives on and opens again with its texts.
+        EXPECT_EQ(binding.windowOf(clock.form2), dialog);
+        EXPECT_FALSE(binding.ended());
+    }
+    ASSERT_NO_FATAL_FAILURE(showDialog());
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(ClockWindowTest, RightPressOnTheFaceOpensTheDialogInMemoMode)
+{
+    start();
+    clock.form2.Text3.Top = clock::Form2::kAlarmModeTop;
+    binding.syncAll();
+    pressAt(face, QPoint(80, 80), Qt::RightButton);
+    releaseAt(face, QPoint(80, 80), Qt::RightButton);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(clock.form2.Text3.Top, clock::Form2::kMemoModeTop);
+    EXPECT_EQ(placeOf(dialog, clock.form2.Text3).top(), 176);
+}
+
+TEST_F(ClockWindowTest, LeftDragOnTheFaceMovesTheWindow)
+{
+    start();
+    QWidget *target = widgetAt(face, QPoint(50, 50));
+    ASSERT_EQ(target, face->widgetOf(clock.form1.Picture1));
+    const QPoint local = target->mapFrom(face, QPoint(50, 50));
+    QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, local);
+    QTest::mouseMove(target, local + QPoint(20, 30));
+    // Released where the pointer now is, which the moved window sees at the
+    // press point again.
+    QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, local);
+    EXPECT_EQ(face->pos(), QPoint(120, 110));
+    EXPECT_EQ(clock.form1.Left, 1800);
+    EXPECT_EQ(clock.form1.Top, 1650);
+}
+
+TEST_F(ClockWindowTest, ClosingTheFaceWithoutNotificationAreaSavesAndEnds)
+{
+    start();
+    if (clock.form1.hasNotifyIcon())
+        GTEST_SKIP() << "this session has a notification area";
+    face->close();
+    EXPECT_TRUE(binding.ended());
+    EXPECT_TRUE(face->isHidden());
+    std::ifstream in(folder.file("Pt.ini"), std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(saved.substr(0, 11), "1500,1200\r\n");
+}
+
+} // namespace
+} // namespace orbelle::formqt::testing

@@ -1,0 +1,13 @@
+// One application object for every widget test; the offscreen platform is
+// chosen before it exists, so the tests need no display.
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
