@@ -59,6 +59,11 @@ std::function<bool()> lookWatcher(const T &control)
 // both draw modes give the same pixel when it is drawn twice.
 void drawInPieces(QPainter &p, QPoint a, QPoint b)
 {
+    // A stub shorter than a pixel still shows, as a dot the pen's width.
+    if (a == b) {
+        p.drawPoint(a);
+        return;
+    }
     constexpr int kMaxRows = 80;
     const int rows = std::abs(b.y() - a.y());
     const int pieces = std::max(1, (rows + kMaxRows - 1) / kMaxRows);

@@ -179,7 +179,7 @@ bool QtBinding::addNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
         case QSystemTrayIcon::Context: deliverIconMessage(form, icon, form::IconRightDown); break;
         default: break;
         }
-    });
+    }, Qt::QueuedConnection); // the handler may remove the icon whose event this is
     tray->show();
     icons_[key] = tray;
     return true;
