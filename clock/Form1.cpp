@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -159,6 +160,12 @@ void Form1::Form_Load()
     });
     attempt([&] { Picture1.Left = design.pictureLeft.toInt16(); });
     attempt([&] { Picture1.Top = design.pictureTop.toInt16(); });
+    // Without a picture the face is blank, but its tick marks and hands
+    // still need a box that reaches across the window.
+    if (!Picture1.CurrentPicture) {
+        Picture1.Width = std::max(0.0f, Width - Picture1.Left);
+        Picture1.Height = std::max(0.0f, Height - Picture1.Top);
+    }
 
     std::optional<form::WindowRegion> region;
     attempt([&] {
