@@ -148,10 +148,6 @@ std::optional<std::int32_t> vertexCount(const Value &idx)
 
 void writeList(RecordWriter &writer, const std::vector<DesignPoint> &list)
 {
-    if (list.empty()) {
-        writer.addSingle(0).addSingle(0).endLine();
-        return;
-    }
     for (const DesignPoint &point : list)
         writer.addSingle(Value(point.x).toSingle()).addSingle(Value(point.y).toSingle()).endLine();
 }

@@ -79,9 +79,9 @@ DesignReadStatus readDesignFileForEditor(const std::filesystem::path &path, Face
 // The whole layout as the editor writes it: lines 1, 3 and 5 and both lists
 // single precision, line 4 booleans, line 6 16-bit and line 7 32-bit
 // integers, line 8 quoted texts as they stand, line 9 a whole number or an
-// empty field, then both lists as they are (an empty list is written as one
-// "0,0" line, the template entry). Throws ConversionError when a field
-// cannot take its type.
+// empty field, then both lists line by line as they are (the editor puts
+// the template entry first; an empty list writes no line). Throws
+// ConversionError when a field cannot take its type.
 std::string writeDesign(const FaceDesign &design);
 // Writes atomically; false when the file could not be written (the old file
 // then stays whole) or a field could not be converted.

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <functional>
+#include <vector>
 
 #include "Form.h"
 
@@ -65,6 +66,14 @@ public:
     }
 
     bool exists(int index) const { return elements_.count(index) != 0; }
+    // The indices of the elements that exist, in ascending order.
+    std::vector<int> indices() const
+    {
+        std::vector<int> result;
+        for (const auto &[index, element] : elements_)
+            result.push_back(index);
+        return result;
+    }
     int count() const { return int(elements_.size()); }
 
     T &operator[](int index)

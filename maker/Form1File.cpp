@@ -20,11 +20,12 @@ form::FileDialogRequest designDialog(std::string proposedName)
     return request;
 }
 
-// A variable holds true the way a boolean field does: #TRUE# or -1.
+// A field holds true the way a boolean does: #TRUE#, or anything that
+// compares equal to -1.
 bool holdsTrue(const Value &v)
 {
     try {
-        return (v.isBoolean() || v.isNumber()) && v.equals(-1);
+        return v.equals(-1);
     } catch (const ConversionError &) {
         return false;
     }
@@ -107,11 +108,11 @@ void Form1::Command8_Click()
         if (polygon) {
             const int n = d.idx.toInt32();
             // A polygon loads over whatever polygon the editor held.
-            for (int i = Line17.count() - 1; i >= 1; --i)
-                if (Line17.exists(i))
+            for (int i : Line17.indices())
+                if (i >= 1)
                     Line17.unload(i);
-            for (int i = Label17.count() - 1; i >= 1; --i)
-                if (Label17.exists(i))
+            for (int i : Label17.indices())
+                if (i >= 1)
                     Label17.unload(i);
             const double dx = d.pictureLeft.toDouble();
             const double dy = d.pictureTop.toDouble();
@@ -169,14 +170,12 @@ void Form1::Command8_Click()
         Text2.Text = d.hariMlength.toText();
         Text3.Text = d.hariHlength.toText();
 
-        const double cx = d.tokeiX.toDouble();
-        const double cy = d.tokeiY.toDouble();
-        const double bw = d.tokeiHaba.toDouble();
-        const double bh = d.tokeiTakasa.toDouble();
-        Image2.Left = float(cx - bw / 2);
-        Image2.Top = float(cy - bh / 2);
-        Image2.Width = float(bw);
-        Image2.Height = float(bh);
+        // Each value is converted where it is used, so a bad one stops the
+        // load with the assignments before it made.
+        Image2.Left = float(d.tokeiX.toDouble() - d.tokeiHaba.toDouble() / 2);
+        Image2.Top = float(d.tokeiY.toDouble() - d.tokeiTakasa.toDouble() / 2);
+        Image2.Width = float(d.tokeiHaba.toDouble());
+        Image2.Height = float(d.tokeiTakasa.toDouble());
         Shape2.Width = Image2.Width;
         Shape2.Height = Image2.Height;
         SetTX = double(Image2.Left);

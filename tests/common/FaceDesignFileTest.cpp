@@ -273,8 +273,7 @@ TEST(FaceDesignFileTest, WritesFieldsInTheirTypes)
                                    "16777215,255,65280,16711935\r\n"
                                    "\"95.5\",\"abc\",\"\"\r\n"
                                    "2\r\n"
-                                   "0,0\r\n100.5,0.3333333\r\n-20,0\r\n"
-                                   "0,0\r\n");
+                                   "0,0\r\n100.5,0.3333333\r\n-20,0\r\n");
     design.hariHChk = 32768;
     EXPECT_THROW(writeDesign(design), ConversionError);
     design.hariHChk = 1;
