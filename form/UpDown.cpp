@@ -28,8 +28,10 @@ void UpDown::step(int direction)
     else if (next < lo)
         next = Wrap && current <= lo ? hi : lo;
     // At a limit the arrow changes nothing and raises nothing.
-    if (next == current && (!Buddy || Buddy->Text == std::to_string(current)))
+    if (next == current && (!Buddy || Buddy->Text == std::to_string(current))) {
+        Value = int(current);
         return;
+    }
     Value = int(next);
     if (Buddy) {
         Buddy->Text = std::to_string(Value);
