@@ -86,7 +86,7 @@ bool tracePaint()
 } // namespace
 
 CanvasWidget::CanvasWidget(form::PictureBox &box, QtBinding &binding, QWidget *parent)
-    : QWidget(parent), box_(box), binding_(binding)
+    : QWidget(parent), box_(box), binding_(binding), router_(box)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
@@ -292,18 +292,10 @@ void CanvasWidget::paintControl(QPainter &p, const form::Control &control)
     }
 }
 
-form::Control *CanvasWidget::deliver(form::MouseAction action, QMouseEvent *event, int button)
+QPointF CanvasWidget::twipsAt(const QMouseEvent *event) const
 {
     const QPointF at = event->position() - QPointF(contentOrigin());
-    int shift = 0;
-    if (event->modifiers() & Qt::ShiftModifier) shift |= 1;
-    if (event->modifiers() & Qt::ControlModifier) shift |= 2;
-    if (event->modifiers() & Qt::AltModifier) shift |= 4;
-    const float x = float(toTwips(std::floor(at.x())));
-    const float y = float(toTwips(std::floor(at.y())));
-    form::Control *target = nullptr;
-    binding_.dispatch([&] { target = form::deliverMouse(box_, action, button, shift, x, y).control; });
-    return target;
+    return QPointF(toTwips(std::floor(at.x())), toTwips(std::floor(at.y())));
 }
 
 namespace {
@@ -317,42 +309,43 @@ int buttonCode(Qt::MouseButtons buttons)
 }
 } // namespace
 
+namespace {
+int shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier) shift |= 1;
+    if (modifiers & Qt::ControlModifier) shift |= 2;
+    if (modifiers & Qt::AltModifier) shift |= 4;
+    return shift;
+}
+} // namespace
+
 void CanvasWidget::mousePressEvent(QMouseEvent *event)
 {
     binding_.notePress(this, event);
-    pressTarget_ = deliver(form::MouseAction::Down, event, buttonCode(event->button()));
-    pressed_ = true;
+    const QPointF at = twipsAt(event);
+    binding_.dispatch([&] {
+        router_.press(buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
+    });
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent *event)
 {
     if (binding_.dragMove(event))
         return;
-    deliver(form::MouseAction::Move, event, buttonCode(event->buttons()));
+    const QPointF at = twipsAt(event);
+    binding_.dispatch([&] {
+        router_.move(buttonCode(event->buttons()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
+    });
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (binding_.dragEnd(event)) {
-        pressed_ = false;
+    if (binding_.dragEnd(event))
         return;
-    }
-    form::Control *target = deliver(form::MouseAction::Up, event, buttonCode(event->button()));
-    if (!pressed_ || target != pressTarget_)
-        return;
-    pressed_ = false;
-    // A click belongs to the control both the press and the release were on.
+    const QPointF at = twipsAt(event);
     binding_.dispatch([&] {
-        if (!target) {
-            if (box_.Click)
-                box_.Click();
-        } else if (target->kind() == form::Control::Kind::Image) {
-            if (auto &click = static_cast<form::Image *>(target)->Click)
-                click();
-        } else if (target->kind() == form::Control::Kind::Label) {
-            if (auto &click = static_cast<form::Label *>(target)->Click)
-                click();
-        }
+        router_.release(buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
     });
 }
 

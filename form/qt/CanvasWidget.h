@@ -42,15 +42,14 @@ private:
     QRect coverage(const form::Control &control) const;
     QPoint contentOrigin() const { return QPoint(box_.BorderPixels, box_.BorderPixels); }
     void paintControl(class QPainter &painter, const form::Control &control);
-    // Routes the event to the control under the pointer; returns it (null: the box).
-    form::Control *deliver(form::MouseAction action, class QMouseEvent *event, int button);
+    // The event's position in twips from the content area's corner.
+    QPointF twipsAt(const class QMouseEvent *event) const;
 
     form::PictureBox &box_;
     QtBinding &binding_;
     std::unordered_map<std::uint64_t, Tracked> tracked_;
     form::PictureBoxState lastLook_;
-    bool pressed_ = false;
-    form::Control *pressTarget_ = nullptr;
+    form::MouseRouter router_;
 };
 
 } // namespace orbelle::formqt
