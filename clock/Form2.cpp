@@ -7,13 +7,6 @@ namespace orbelle::clock {
 
 namespace {
 
-void place(form::Control &c, float left, float top, float width, float height)
-{
-    c.Left = left;
-    c.Top = top;
-    c.Width = width;
-    c.Height = height;
-}
 
 // The dialog's pink shows through every label but the red notice.
 void plainLabel(form::Label &label, const char *caption, double points = 9)
@@ -50,48 +43,48 @@ Form2::Form2(Form1 &clockWindow) : form::Form("Form2"), clock_(clockWindow)
     Border = form::FormBorder::Fixed;
     AutoPlace = true;
 
-    place(Label7, 105, 45, 2685, 570);
+    Label7.Move(105, 45, 2685, 570);
     plainLabel(Label7, "日付を指定しておくと、その日に起動したときに、このダイアログが開きます。");
-    place(Text4, 2940, 180, 420, 315);
+    Text4.Move(2940, 180, 420, 315);
     numberBox(Text4, "0");
-    place(UpDown3, 3330, 180, 240, 315);
+    UpDown3.Move(3330, 180, 240, 315);
     spin(UpDown3, Text4, 12);
-    place(Label5, 3570, 225, 180, 180);
+    Label5.Move(3570, 225, 180, 180);
     plainLabel(Label5, "月");
-    place(Text5, 3840, 180, 465, 315);
+    Text5.Move(3840, 180, 465, 315);
     numberBox(Text5, "0");
-    place(UpDown4, 4290, 180, 240, 315);
+    UpDown4.Move(4290, 180, 240, 315);
     spin(UpDown4, Text5, 31);
-    place(Label6, 4560, 255, 180, 180);
+    Label6.Move(4560, 255, 180, 180);
     plainLabel(Label6, "日");
 
-    place(Label1, 75, 975, 4815, 315);
+    Label1.Move(75, 975, 4815, 315);
     plainLabel(Label1, "予定時刻を24時間表記で、半角で入力してください", 11.25);
-    place(Text1, 345, 1275, 690, 540);
+    Text1.Move(345, 1275, 690, 540);
     numberBox(Text1, "", 20.25);
-    place(UpDown1, 1020, 1275, 240, 570);
+    UpDown1.Move(1020, 1275, 240, 570);
     spin(UpDown1, Text1, 23);
-    place(Label2, 1335, 1395, 360, 360);
+    Label2.Move(1335, 1395, 360, 360);
     plainLabel(Label2, "時", 18);
-    place(Text2, 1830, 1275, 660, 540);
+    Text2.Move(1830, 1275, 660, 540);
     numberBox(Text2, "", 20.25);
-    place(UpDown2, 2475, 1260, 240, 570);
+    UpDown2.Move(2475, 1260, 240, 570);
     spin(UpDown2, Text2, 59);
-    place(Label3, 2775, 1395, 360, 360);
+    Label3.Move(2775, 1395, 360, 360);
     plainLabel(Label3, "分", 18);
 
-    place(Command1, 3255, 1290, 1575, 540);
+    Command1.Move(3255, 1290, 1575, 540);
     Command1.Caption = "アラーム時刻設定";
-    place(Command4, 1545, 2205, 1935, 375);
+    Command4.Move(1545, 2205, 1935, 375);
     Command4.Caption = "閉じる";
 
-    place(Label4, 180, 3015, 4575, 480);
+    Label4.Move(180, 3015, 4575, 480);
     Label4.Caption = "設定時刻に なりました";
     Label4.ForeColor = 16777215;
     Label4.BackColor = 255;
     Label4.TextFont.Size = 24;
 
-    place(Text3, 30, kMemoModeTop, 4875, 1530);
+    Text3.Move(30, kMemoModeTop, 4875, 1530);
     Text3.Text = "ここに\r\nメモを書いておくことができます。\r\n";
     Text3.MultiLine = true;
     Text3.VerticalScrollBar = true;

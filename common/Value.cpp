@@ -235,4 +235,22 @@ bool operator==(const Value &a, const Value &b)
     return false;
 }
 
+bool sameNumber(const Value &value, double number)
+{
+    try {
+        return value.equals(number);
+    } catch (const ConversionError &) {
+        return false;
+    }
+}
+
+double numberOr(const Value &value, double fallback)
+{
+    try {
+        return value.toDouble();
+    } catch (const ConversionError &) {
+        return fallback;
+    }
+}
+
 } // namespace orbelle

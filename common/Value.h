@@ -79,4 +79,10 @@ bool parseDecimal(std::string_view text, double &out);
 // Rounds to the nearest whole number, halves to the even neighbour.
 double roundHalfEven(double value);
 
+// Whether the value compares equal to the number; a value that cannot be
+// compared with a number (a text holding none) is not equal.
+bool sameNumber(const Value &value, double number);
+// The value as a number, or `fallback` where it holds none.
+double numberOr(const Value &value, double fallback);
+
 } // namespace orbelle

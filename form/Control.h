@@ -61,6 +61,14 @@ public:
 
     // Asks for the keyboard focus; the binding gives it when it next updates.
     void SetFocus();
+    // Places the control: twips in its container.
+    void Move(float left, float top, float width, float height)
+    {
+        Left = left;
+        Top = top;
+        Width = width;
+        Height = height;
+    }
 
     // Drawn by its container rather than being a window of its own
     // (lines, shapes, images, and labels inside a picture box).

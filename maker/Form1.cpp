@@ -7,13 +7,6 @@ namespace orbelle::maker {
 
 namespace {
 
-void place(form::Control &c, float left, float top, float width, float height)
-{
-    c.Left = left;
-    c.Top = top;
-    c.Width = width;
-    c.Height = height;
-}
 
 void setLine(form::Line &line, float x1, float y1, float x2, float y2, int colour, int width, form::PenStyle style)
 {
@@ -69,19 +62,19 @@ void Form1::layOut()
     Visible = true;
 
     // The canvas lies beneath the panel: what slides under it is hidden.
-    place(Picture1, 2850, 45, 4245, 5670);
+    Picture1.Move(2850, 45, 4245, 5670);
     // A mid grey, so that the white outlines and centre lines show before a
     // picture is chosen.
     Picture1.BackColor = 0x808080;
     add(Picture1);
 
-    place(Frame1, 60, 300, 2700, 6210);
+    Frame1.Move(60, 300, 2700, 6210);
     add(Frame1);
-    place(Command1, 135, 285, 2040, 1120);
+    Command1.Move(135, 285, 2040, 1120);
     Command1.Caption = "画像ファイルの選択";
-    place(Command9, 2265, 285, 240, 550);
+    Command9.Move(2265, 285, 240, 550);
     Command9.Caption = "▲";
-    place(Command10, 2265, 855, 240, 550);
+    Command10.Move(2265, 855, 240, 550);
     Command10.Caption = "▼";
     for (form::CommandButton *b : {&Command9, &Command10})
         b->TextFont.Size = 6;
@@ -91,28 +84,28 @@ void Form1::layOut()
     Timer1.Interval = 0;
     add(Timer1, &Frame1);
 
-    place(Frame2, 135, 1470, 2460, 1620);
+    Frame2.Move(135, 1470, 2460, 1620);
     Frame2.Caption = "ベースの形";
     add(Frame2, &Frame1);
-    place(Option1, 150, 300, 600, 255);
+    Option1.Move(150, 300, 600, 255);
     Option1.Caption = "円";
     Option1.Value = true;
-    place(Option2, 780, 300, 720, 255);
+    Option2.Move(780, 300, 720, 255);
     Option2.Caption = "四角";
-    place(Option3, 1530, 300, 870, 255);
+    Option3.Move(1530, 300, 870, 255);
     Option3.Caption = "多角形";
-    place(Command13, 150, 660, 1080, 375);
+    Command13.Move(150, 660, 1080, 375);
     Command13.Caption = "頂点作成";
-    place(Command15, 1260, 660, 1080, 375);
+    Command15.Move(1260, 660, 1080, 375);
     Command15.Caption = "頂点修正";
-    place(Command14, 150, 1110, 1080, 375);
+    Command14.Move(150, 1110, 1080, 375);
     Command14.Caption = "通常ﾓｰﾄﾞ";
-    place(Command16, 1260, 1110, 540, 375);
+    Command16.Move(1260, 1110, 540, 375);
     Command16.Caption = "消去";
-    place(Text4, 1830, 1110, 330, 315);
+    Text4.Move(1830, 1110, 330, 315);
     Text4.Text = "1";
     Text4.TextAlign = form::Alignment::Center;
-    place(UpDown1, 2160, 1110, 240, 315);
+    UpDown1.Move(2160, 1110, 240, 315);
     UpDown1.Buddy = &Text4;
     UpDown1.Min = 1;
     UpDown1.Max = 1;
@@ -126,7 +119,7 @@ void Form1::layOut()
                                                                     &Text4, &UpDown1})
         c->Enabled = false;
 
-    place(Frame3, 135, 3195, 2460, 1605);
+    Frame3.Move(135, 3195, 2460, 1605);
     Frame3.Caption = "針・目盛の表示・色・長さ(%)";
     add(Frame3, &Frame1);
     struct Row {
@@ -146,24 +139,24 @@ void Form1::layOut()
         {Check4, 1260, Label9, 375, 1275, "時針", kMagenta, Command7, 1230},
     };
     for (const Row &r : rows) {
-        place(r.check, 120, r.checkTop, 210, 210);
+        r.check.Move(120, r.checkTop, 210, 210);
         r.check.Value = 1;
-        place(r.swatch, r.swatchLeft, r.swatchTop, 810, 180);
+        r.swatch.Move(r.swatchLeft, r.swatchTop, 810, 180);
         r.swatch.Caption = r.caption;
         r.swatch.BackColor = r.colour;
         r.swatch.TextAlign = form::Alignment::Center;
-        place(r.button, 1170, r.buttonTop, 330, 315);
+        r.button.Move(1170, r.buttonTop, 330, 315);
         r.button.Caption = "色";
         add(r.check, &Frame3);
         add(r.swatch, &Frame3);
         add(r.button, &Frame3);
     }
-    place(Text1, 1545, 585, 525, 285);
-    place(UpDown3, 2070, 585, 240, 285);
-    place(Text2, 1545, 915, 525, 285);
-    place(UpDown4, 2070, 900, 240, 285);
-    place(Text3, 1545, 1230, 525, 285);
-    place(UpDown5, 2070, 1230, 240, 285);
+    Text1.Move(1545, 585, 525, 285);
+    UpDown3.Move(2070, 585, 240, 285);
+    Text2.Move(1545, 915, 525, 285);
+    UpDown4.Move(2070, 900, 240, 285);
+    Text3.Move(1545, 1230, 525, 285);
+    UpDown5.Move(2070, 1230, 240, 285);
     lengthRow(Text1, "100", UpDown3);
     lengthRow(Text2, "90", UpDown4);
     lengthRow(Text3, "70", UpDown5);
@@ -171,41 +164,41 @@ void Form1::layOut()
                                                                     &UpDown5})
         add(*c, &Frame3);
 
-    place(Command8, 135, 4905, 2460, 375);
+    Command8.Move(135, 4905, 2460, 375);
     Command8.Caption = "設定ファイル読込";
-    place(Command2, 135, 5325, 2460, 375);
+    Command2.Move(135, 5325, 2460, 375);
     Command2.Caption = "設定ファイル保存";
     Command2.ToolTipText =
         "オルベルの設定ファイルtokei-set.iniを作成します。必ずオルベルと同じフォルダーに作成してください。";
-    place(Command3, 135, 5745, 2460, 375);
+    Command3.Move(135, 5745, 2460, 375);
     Command3.Caption = "終了";
     add(Command8, &Frame1);
     add(Command2, &Frame1);
     add(Command3, &Frame1);
 
     // "＜" and "＞" lie over the panel's top edge, in front of it.
-    place(Command11, 345, 210, 900, 240);
+    Command11.Move(345, 210, 900, 240);
     Command11.Caption = "＜";
-    place(Command12, 1245, 210, 900, 240);
+    Command12.Move(1245, 210, 900, 240);
     Command12.Caption = "＞";
     add(Command11);
     add(Command12);
 
-    place(StatusBar1, 0, 6540, 8475, 330);
+    StatusBar1.Move(0, 6540, 8475, 330);
     StatusBar1.PanelText = kStatusHint;
     add(StatusBar1);
 
     // The canvas overlays, bottom to top. The hands area lies above the
     // frame, so a press inside it takes the hands area; markers and grips
     // lie above both.
-    place(Shape1, 0, 0, 2600, 2600);
+    Shape1.Move(0, 0, 2600, 2600);
     Shape1.Figure = form::ShapeKind::Oval;
     Shape1.BorderColor = kPurple;
     Shape1.BorderStyle = form::PenStyle::Dash;
     add(Shape1, &Picture1);
-    place(Image1, 0, 0, 2600, 2600);
+    Image1.Move(0, 0, 2600, 2600);
     add(Image1, &Picture1);
-    place(Shape2, 135, 90, 2370, 2415);
+    Shape2.Move(135, 90, 2370, 2415);
     Shape2.Figure = form::ShapeKind::Oval;
     Shape2.BorderColor = kWhite;
     Shape2.BorderStyle = form::PenStyle::Dash;
@@ -217,7 +210,7 @@ void Form1::layOut()
     setLine(Line5, 1320, 1260, 570, 630, kMagenta, 3, form::PenStyle::Solid);
     for (form::Line *l : {&Line1, &Line2, &Line3, &Line4, &Line5})
         add(*l, &Picture1);
-    place(Image2, 90, 60, 2400, 2400);
+    Image2.Move(90, 60, 2400, 2400);
     add(Image2, &Picture1);
 
     Line17.place(*this, &Picture1);

@@ -11,23 +11,7 @@ namespace {
 constexpr float kMinSize = 500;
 constexpr float kFloorSize = 510;
 
-double num(const Value &v)
-{
-    try {
-        return v.toDouble();
-    } catch (const ConversionError &) {
-        return 0;
-    }
-}
 
-bool is(const Value &v, double code)
-{
-    try {
-        return v.equals(code);
-    } catch (const ConversionError &) {
-        return false;
-    }
-}
 
 void atLeastFloor(form::Control &c)
 {
@@ -122,7 +106,7 @@ void moveHandsArea(Form1 &f, double left, double top)
 
 bool normalMode(const Value &mode)
 {
-    return !is(mode, 1) && !is(mode, 2);
+    return !sameNumber(mode, 1) && !sameNumber(mode, 2);
 }
 
 } // namespace
@@ -132,7 +116,7 @@ void Form1::Image1_MouseDown(int, int, float X, float Y)
     PPPx = double(X);
     PPPy = double(Y);
     flag = 1;
-    if (is(Tflag, 1) || is(Tflag, 2)) {
+    if (sameNumber(Tflag, 1) || sameNumber(Tflag, 2)) {
         editVertexAt(X, Y);
         return;
     }
@@ -146,16 +130,16 @@ void Form1::Image1_MouseDown(int, int, float X, float Y)
 
 void Form1::Image1_MouseMove(int, int, float X, float Y)
 {
-    if (!is(flag, 1) || !normalMode(Tflag))
+    if (!sameNumber(flag, 1) || !normalMode(Tflag))
         return;
     // X and Y are measured from the frame's current place, so the point
     // first pressed stays under the pointer.
-    moveFrame(*this, double(Image1.Left) + (double(X) - num(PPPx)), double(Image1.Top) + (double(Y) - num(PPPy)));
+    moveFrame(*this, double(Image1.Left) + (double(X) - numberOr(PPPx, 0)), double(Image1.Top) + (double(Y) - numberOr(PPPy, 0)));
 }
 
 void Form1::Image1_MouseUp(int, int, float, float)
 {
-    if (!is(flag, 1))
+    if (!sameNumber(flag, 1))
         return;
     SetX = double(Image1.Left);
     SetY = double(Image1.Top);
@@ -199,10 +183,10 @@ enum class Grip { BottomRight = 42, BottomLeft = 41, TopRight = 43 };
 
 void dragGrip(Form1 &f, Grip grip, float X, float Y)
 {
-    if (!is(f.flag, int(grip)))
+    if (!sameNumber(f.flag, int(grip)))
         return;
-    const double dx = double(X) - num(f.PPPx);
-    const double dy = double(Y) - num(f.PPPy);
+    const double dx = double(X) - numberOr(f.PPPx, 0);
+    const double dy = double(Y) - numberOr(f.PPPy, 0);
     form::Image &frame = f.Image1;
     switch (grip) {
     case Grip::BottomRight:
@@ -249,19 +233,19 @@ void Form1::Label7_MouseMove(int, int, float X, float Y) { dragGrip(*this, Grip:
 
 void Form1::Label5_MouseUp(int, int, float, float)
 {
-    if (is(flag, 42))
+    if (sameNumber(flag, 42))
         releaseFrameGrip(*this);
 }
 
 void Form1::Label6_MouseUp(int, int, float, float)
 {
-    if (is(flag, 41))
+    if (sameNumber(flag, 41))
         releaseFrameGrip(*this);
 }
 
 void Form1::Label7_MouseUp(int, int, float, float)
 {
-    if (is(flag, 43))
+    if (sameNumber(flag, 43))
         releaseFrameGrip(*this);
 }
 
@@ -283,20 +267,20 @@ void Form1::Picture1_MouseMove(int, int, float X, float Y)
 {
     // The pointer has left the dragged object; X and Y are canvas twips, so
     // the object is put back under it with the anchor it was pressed at.
-    if (is(flag, 1)) {
-        moveFrame(*this, double(X) - num(PPPx), double(Y) - num(PPPy));
-    } else if (is(flag, 2)) {
-        moveHandsArea(*this, double(X) - num(PPPx), double(Y) - num(PPPy));
+    if (sameNumber(flag, 1)) {
+        moveFrame(*this, double(X) - numberOr(PPPx, 0), double(Y) - numberOr(PPPy, 0));
+    } else if (sameNumber(flag, 2)) {
+        moveHandsArea(*this, double(X) - numberOr(PPPx, 0), double(Y) - numberOr(PPPy, 0));
     }
 }
 
 void Form1::Picture1_MouseUp(int, int, float, float)
 {
-    if (is(flag, 1)) {
+    if (sameNumber(flag, 1)) {
         SetX = double(Image1.Left);
         SetY = double(Image1.Top);
         flag = 0;
-    } else if (is(flag, 2)) {
+    } else if (sameNumber(flag, 2)) {
         SetTX = double(Image2.Left);
         SetTY = double(Image2.Top);
         flag = 0;
@@ -365,16 +349,16 @@ void Form1::Image2_MouseDown(int, int, float X, float Y)
 
 void Form1::Image2_MouseMove(int, int, float X, float Y)
 {
-    if (!is(flag, 2))
+    if (!sameNumber(flag, 2))
         return;
-    moveHandsArea(*this, double(Image2.Left) + (double(X) - num(PPPx)), double(Image2.Top) + (double(Y) - num(PPPy)));
+    moveHandsArea(*this, double(Image2.Left) + (double(X) - numberOr(PPPx, 0)), double(Image2.Top) + (double(Y) - numberOr(PPPy, 0)));
     placeCentreLines();
     placeHands();
 }
 
 void Form1::Image2_MouseUp(int, int, float, float)
 {
-    if (!is(flag, 2))
+    if (!sameNumber(flag, 2))
         return;
     SetTX = double(Image2.Left);
     SetTY = double(Image2.Top);
@@ -391,13 +375,13 @@ void Form1::Label1_MouseDown(int, int, float X, float Y)
 
 void Form1::Label1_MouseMove(int Button, int Shift, float X, float Y)
 {
-    if (!is(flag, 31))
+    if (!sameNumber(flag, 31))
         return;
     const float a = Image2.Left;
     const float b = Image2.Top;
     const float half = halfOf(Label1.Width);
-    Image2.Width = float(Image2.Width + (double(X) - num(PPPx)));
-    Image2.Height = float(Image2.Height + (double(Y) - num(PPPy)));
+    Image2.Width = float(Image2.Width + (double(X) - numberOr(PPPx, 0)));
+    Image2.Height = float(Image2.Height + (double(Y) - numberOr(PPPy, 0)));
     if (Image2.Width < kMinSize || Image2.Height < kMinSize)
         Label1_MouseUp(Button, Shift, X, Y);
     atLeastFloor(Image2);
@@ -413,7 +397,7 @@ void Form1::Label1_MouseMove(int Button, int Shift, float X, float Y)
 
 void Form1::Label1_MouseUp(int, int, float, float)
 {
-    if (!is(flag, 31))
+    if (!sameNumber(flag, 31))
         return;
     atLeastFloor(Image2);
     Shape2.Left = Image2.Left;

@@ -20,17 +20,6 @@ form::FileDialogRequest designDialog(std::string proposedName)
     return request;
 }
 
-// A field holds true the way a boolean does: #TRUE#, or anything that
-// compares equal to -1.
-bool holdsTrue(const Value &v)
-{
-    try {
-        return v.equals(-1);
-    } catch (const ConversionError &) {
-        return false;
-    }
-}
-
 } // namespace
 
 void Form1::Command2_Click()
@@ -104,7 +93,7 @@ void Form1::Command8_Click()
         return;
 
     try {
-        const bool polygon = holdsTrue(d.polygon);
+        const bool polygon = sameNumber(d.polygon, -1);
         if (polygon) {
             const int n = d.idx.toInt32();
             // A polygon loads over whatever polygon the editor held.

@@ -2,18 +2,6 @@
 
 namespace orbelle::maker {
 
-namespace {
-
-bool is(const Value &v, double code)
-{
-    try {
-        return v.equals(code);
-    } catch (const ConversionError &) {
-        return false;
-    }
-}
-
-} // namespace
 
 int Form1::vertexCount() const
 {
@@ -41,9 +29,9 @@ void Form1::editVertexAt(float X, float Y)
     // The vertex lies where the frame was pressed, in canvas twips.
     const float x = Image1.Left + X;
     const float y = Image1.Top + Y;
-    if (is(Tflag, 1))
+    if (sameNumber(Tflag, 1))
         appendVertex(x, y);
-    else if (is(Tflag, 2))
+    else if (sameNumber(Tflag, 2))
         moveVertex(x, y);
 }
 

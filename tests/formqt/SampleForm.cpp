@@ -7,13 +7,6 @@
 namespace orbelle::formqt::testing {
 
 namespace {
-void place(form::Control &c, float left, float top, float width, float height)
-{
-    c.Left = left;
-    c.Top = top;
-    c.Width = width;
-    c.Height = height;
-}
 } // namespace
 
 SampleForm::SampleForm() : form::Form("Sample")
@@ -25,7 +18,7 @@ SampleForm::SampleForm() : form::Form("Sample")
     Border = form::FormBorder::Fixed;
     Visible = true;
 
-    place(Picture1, 0, 0, 1500, 1200);
+    Picture1.Move(0, 0, 1500, 1200);
     Picture1.BackColor = form::rgb(200, 200, 200);
     Line1.X1 = 150;
     Line1.Y1 = 150;
@@ -41,32 +34,32 @@ SampleForm::SampleForm() : form::Form("Sample")
     Line2.BorderColor = 0x404040;
     Line2.Mode = form::DrawMode::MaskNotPen;
 
-    place(Label1, 2940, 1500, 1500, 300);
+    Label1.Move(2940, 1500, 1500, 300);
     Label1.Caption = "待機中";
     Label1.ForeColor = form::rgb(255, 255, 255);
     Label1.BackColor = form::rgb(255, 0, 0);
 
-    place(Text1, 2940, 180, 420, 315);
+    Text1.Move(2940, 180, 420, 315);
     Text1.Text = "3";
-    place(UpDown1, 3360, 180, 240, 315);
+    UpDown1.Move(3360, 180, 240, 315);
     UpDown1.Min = 0;
     UpDown1.Max = 5;
     UpDown1.Buddy = &Text1;
 
-    place(Text2, 2940, 2100, 2400, 900);
+    Text2.Move(2940, 2100, 2400, 900);
     Text2.MultiLine = true;
     Text2.Text = "一行目\r\n二行目";
     Text2.BackColor = 12648447;
 
-    place(Command1, 3900, 600, 1500, 375);
+    Command1.Move(3900, 600, 1500, 375);
     Command1.Caption = "実行";
     Command1.ToolTipText = "実行します";
 
-    place(Label2, 3900, 1050, 1500, 300);
+    Label2.Move(3900, 1050, 1500, 300);
     Label2.Caption = "隠れています";
     Label2.Visible = false;
 
-    place(Label3, 3000, 2250, 900, 300);
+    Label3.Move(3000, 2250, 900, 300);
     Label3.Caption = "下";
 
     add(Picture1);

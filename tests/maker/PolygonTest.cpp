@@ -483,29 +483,7 @@ TEST_F(Polygon, NormalModeHidesMarkersKeepsTheOutlineAndLetsTheFrameMove)
 
 // ---- The polygon on the picture and in the saved design.
 
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const fs::path candidate = fs::temp_directory_path() / ("maker-polygon-" + std::to_string(random()));
-            if (fs::create_directory(candidate))
-                path_ = candidate;
-        }
-        if (path_.empty())
-            throw std::runtime_error("cannot make a scratch folder");
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    fs::path operator/(const std::string &name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
+using orbelle::testing::ScratchFolder;
 
 std::vector<std::string> linesOf(const fs::path &file)
 {

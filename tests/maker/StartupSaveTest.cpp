@@ -30,43 +30,7 @@ using orbelle::maker::Form1;
 // Two decimals, as the expected coordinates are given.
 constexpr double kTolerance = 0.01;
 
-// A folder of the test's own, removed with its contents afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const fs::path candidate = fs::temp_directory_path() / ("maker-save-" + std::to_string(random()));
-            if (fs::create_directory(candidate))
-                path_ = candidate;
-        }
-        if (path_.empty())
-            throw std::runtime_error("cannot make a scratch folder");
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path &path() const { return path_; }
-    fs::path operator/(const std::string &name) const { return path_ / name; }
-    // The names in the folder, sorted, separated by spaces.
-    std::string listing() const
-    {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(path_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        std::string out;
-        for (const auto &n : names)
-            out += (out.empty() ? "" : " ") + n;
-        return out;
-    }
-
-private:
-    fs::path path_;
-};
+using orbelle::testing::ScratchFolder;
 
 std::string readBytes(const fs::path &path)
 {

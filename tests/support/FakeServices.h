@@ -6,6 +6,7 @@
 // test's own. Owns nothing but its records; the folder is made and removed
 // by the test that uses it.
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -154,6 +155,19 @@ public:
     ScratchFolder &operator=(const ScratchFolder &) = delete;
 
     const std::filesystem::path &path() const { return path_; }
+    std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
+    // The names in the folder, sorted, separated by spaces.
+    std::string listing() const
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(path_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        std::string out;
+        for (const auto &n : names)
+            out += (out.empty() ? "" : " ") + n;
+        return out;
+    }
 
 private:
     std::filesystem::path path_;
