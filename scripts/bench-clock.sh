@@ -2,7 +2,9 @@
 # Benchmark, not a test: runs the clock on the sample face and `xclock -update 1`
 # side by side on one private virtual X server and prints, for each, wake-ups
 # per second, CPU milliseconds per minute and resident memory, then the clock's
-# delay from the second boundary to its repainted hands.
+# delay from the second boundary to its repainted hands. An empty Qt widget
+# window runs beside them as the yardstick for memory: the clock may use at
+# most what it uses, plus 5 MiB, plus the decoded face picture.
 #
 #   scripts/bench-clock.sh [CLOCK_PROGRAM]
 #
@@ -35,8 +37,15 @@ if [ ! -x "$clock" ]; then
   echo "$0: no clock program at $clock" >&2
   exit 1
 fi
-if [ ! -f "$build_dir/sample/face.png" ] && [ -f "$build_dir/CMakeCache.txt" ]; then
-  cmake --build "$build_dir" --target sample_face >/dev/null
+empty_window=$build_dir/bench/bench_empty_window
+if [ -f "$build_dir/CMakeCache.txt" ]; then
+  if [ ! -f "$build_dir/sample/face.png" ] || [ ! -x "$empty_window" ]; then
+    cmake --build "$build_dir" --target sample_face bench_empty_window >/dev/null
+  fi
+fi
+if [ ! -x "$empty_window" ]; then
+  echo "$0: no empty-window yardstick at $empty_window" >&2
+  exit 1
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/bench-clock.XXXXXX")
@@ -103,6 +112,10 @@ xclock -update 1 2>"$work/xclock.err" &
 xclock_pid=$!
 pids+=("$xclock_pid")
 
+"$empty_window" 2>"$work/empty.err" &
+empty_pid=$!
+pids+=("$empty_pid")
+
 sleep "$settle"
 
 alive() {  # alive NAME PID LOG
@@ -116,6 +129,7 @@ alive() {  # alive NAME PID LOG
 }
 alive OrbelleDo "$clock_pid" "$work/clock.err"
 alive xclock "$xclock_pid" "$work/xclock.err"
+alive "the empty window" "$empty_pid" "$work/empty.err"
 
 # counters PID: prints "voluntary-switches cpu-nanoseconds" summed over the
 # threads the process has now.
@@ -147,17 +161,20 @@ now_ns() { date +%s%N; }
 paint_lines_before=$(wc -l <"$work/clock.err")
 read -r clock_sw0 clock_ns0 < <(counters "$clock_pid")
 read -r xclock_sw0 xclock_ns0 < <(counters "$xclock_pid")
+read -r empty_sw0 empty_ns0 < <(counters "$empty_pid")
 t0=$(now_ns)
 
 sleep "$seconds"
 
 read -r clock_sw1 clock_ns1 < <(counters "$clock_pid")
 read -r xclock_sw1 xclock_ns1 < <(counters "$xclock_pid")
+read -r empty_sw1 empty_ns1 < <(counters "$empty_pid")
 t1=$(now_ns)
 alive OrbelleDo "$clock_pid" "$work/clock.err"
 alive xclock "$xclock_pid" "$work/xclock.err"
 clock_rss=$(rss_kib "$clock_pid")
 xclock_rss=$(rss_kib "$xclock_pid")
+empty_rss=$(rss_kib "$empty_pid")
 
 # --- report -----------------------------------------------------------------
 row() {  # row NAME SW0 SW1 NS0 NS1 RSS_KIB
@@ -173,6 +190,20 @@ echo "Display $DISPLAY, measured for $(awk -v el=$((t1 - t0)) 'BEGIN { printf "%
 printf '%-14s %10s %11s %8s\n' "" "wakeups/s" "cpu ms/min" "rss MiB"
 row OrbelleDo "$clock_sw0" "$clock_sw1" "$clock_ns0" "$clock_ns1" "$clock_rss"
 row xclock "$xclock_sw0" "$xclock_sw1" "$xclock_ns0" "$xclock_ns1" "$xclock_rss"
+row "empty Qt win" "$empty_sw0" "$empty_sw1" "$empty_ns0" "$empty_ns1" "$empty_rss"
+
+# The face picture decoded: four bytes a pixel.
+read -r face_w face_h < <(identify -format '%w %h\n' "$work/run/face.png" 2>/dev/null || echo "0 0") || true
+awk -v cpu_clock=$((clock_ns1 - clock_ns0)) -v cpu_x=$((xclock_ns1 - xclock_ns0)) \
+    -v rss="$clock_rss" -v empty="$empty_rss" -v w="$face_w" -v h="$face_h" '
+  BEGIN {
+    picture = w * h * 4 / 1024
+    budget = empty + 5 * 1024 + picture
+    printf "OrbelleDo CPU %.2f x xclock; memory %.1f MiB of a budget of %.1f MiB " \
+           "(empty window %.1f + 5 + picture %dx%d %.2f)\n",
+           (cpu_x > 0 ? cpu_clock / cpu_x : 0), rss / 1024, budget / 1024,
+           empty / 1024, w, h, picture / 1024
+  }'
 
 tail -n +"$((paint_lines_before + 1))" "$work/clock.err" |
   awk '$1 == "paint-delay-ms" && $2 ~ /^-?[0-9.]+$/ { print $2 }' |

@@ -446,6 +446,11 @@ void FormWindow::rebuild()
 
 void FormWindow::sync()
 {
+    // A hidden form is brought up to date when it is shown: until then its
+    // widgets (and the fonts they would load) cost nothing, and a clock that
+    // ticks all day does not walk the controls of a dialog nobody sees.
+    if (!form_.Visible && !isVisible())
+        return;
     if (layoutRevision_ != form_.layoutRevision()) {
         layoutRevision_ = form_.layoutRevision();
         rebuild();

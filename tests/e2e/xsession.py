@@ -505,9 +505,16 @@ class XSession:
         return ['0x%x' % int(line) for line in proc.stdout.decode().split()]
 
     def screenshot(self):
-        data = subprocess.run(['xwd', '-root', '-silent'], env=self.env, stdout=subprocess.PIPE,
-                              stderr=subprocess.PIPE, check=True, timeout=DEFAULT_TIMEOUT).stdout
-        return image_from_xwd(data)
+        # xwd walks the window tree for the visuals it reads; a window that is
+        # destroyed during the walk (a window being hidden, a tooltip) makes it
+        # fail with BadWindow. That says nothing about the picture: take it again.
+        for attempt in range(5):
+            proc = subprocess.run(['xwd', '-root', '-silent'], env=self.env, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, timeout=DEFAULT_TIMEOUT)
+            if proc.returncode == 0:
+                return image_from_xwd(proc.stdout)
+            time.sleep(0.05)
+        raise AssertionError('xwd could not take a picture of the screen:\n' + proc.stderr.decode(errors='replace'))
 
     def window_picture(self, wid):
         x, y, w, h = self.geometry(wid)

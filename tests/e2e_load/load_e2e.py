@@ -168,6 +168,12 @@ class Session:
         if rect:
             x, y, w, h = rect
             args += ['-crop', '%dx%d+%d+%d' % (w, h, x, y), '+repage']
+        # A window destroyed while the grabber walks the window tree (a closing
+        # dialog, a tooltip) fails the grab, not the program: take it again.
+        for attempt in range(4):
+            if subprocess.run(args + [path], env=self.env(), capture_output=True, timeout=TIMEOUT).returncode == 0:
+                return
+            time.sleep(0.05)
         self.run(*args, path)
 
     def count_colour(self, path, rgb):
