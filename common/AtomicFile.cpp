@@ -110,8 +110,38 @@ void syncFolder(const std::filesystem::path &path)
     }
 }
 
+// Whether an existing file could be opened for writing. A rename needs only
+// the folder's permission, so without this a file the user made read-only
+// would be replaced all the same.
+bool openableForWriting(const std::filesystem::path &path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+// The old file rewritten where it stands: the way left when the folder
+// takes no new file but the file itself may be written.
+bool writeInPlace(const std::filesystem::path &path, std::string_view bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes);
+    ok = ok && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
 bool writeAndReplace(const std::filesystem::path &path, std::string_view bytes)
 {
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode))
+        return false;
+    if (exists && !openableForWriting(path))
+        return false;
     for (unsigned attempt = 0; attempt < maxAttempts; ++attempt) {
         const std::filesystem::path temporary = temporaryNameFor(path, attempt);
         // 0666 lets the umask decide, as for any newly created file.
@@ -119,6 +149,8 @@ bool writeAndReplace(const std::filesystem::path &path, std::string_view bytes)
         if (fd < 0) {
             if (errno == EEXIST || errno == EINTR)
                 continue;
+            if (exists && (errno == EACCES || errno == EPERM))
+                return writeInPlace(path, bytes);
             return false;
         }
         // A file that is replaced keeps its permissions.

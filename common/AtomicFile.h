@@ -1,7 +1,9 @@
 #pragma once
 // Reading and writing a whole small file. A write goes to a temporary file in
 // the same folder that is then renamed over the old one, so a failed write
-// leaves the old file whole.
+// leaves the old file whole. A file that cannot be opened for writing is
+// not replaced; in a folder that takes no new file, a file that may be
+// written is rewritten where it stands.
 
 #include <filesystem>
 #include <optional>

@@ -47,7 +47,13 @@ public:
     // Bumped whenever a control is added or removed.
     std::uint64_t layoutRevision() const { return layoutRevision_; }
 
-    void Show() { Visible = true; }
+    // Showing a window that is already shown brings it to the front again.
+    void Show()
+    {
+        Visible = true;
+        ++showRequests_;
+    }
+    std::uint64_t showRequestCount() const { return showRequests_; }
     void Hide() { Visible = false; }
     // Brings the window to the front with the keyboard focus.
     void SetFocus() { requestFocus(nullptr); }
@@ -73,6 +79,7 @@ private:
     std::uint64_t layoutRevision_ = 0;
     Control *focusRequest_ = nullptr;
     std::uint64_t focusRequests_ = 0;
+    std::uint64_t showRequests_ = 0;
 };
 
 } // namespace orbelle::form

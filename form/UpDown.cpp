@@ -23,13 +23,23 @@ void UpDown::step(int direction)
     // A control whose minimum lies above its maximum counts the other way.
     const int sign = Min <= Max ? 1 : -1;
     long long next = current + (long long)direction * sign * Increment;
-    if (next > hi)
-        next = Wrap && current >= hi ? lo : hi;
-    else if (next < lo)
-        next = Wrap && current <= lo ? hi : lo;
+    // An arrow that points further out from a limit (or from a number typed
+    // beyond it) leaves the number alone; one that points back brings it
+    // into the range.
+    if (next > hi) {
+        if (next > current && current >= hi)
+            next = Wrap ? lo : current;
+        else
+            next = hi;
+    } else if (next < lo) {
+        if (next < current && current <= lo)
+            next = Wrap ? hi : current;
+        else
+            next = lo;
+    }
     // At a limit the arrow changes nothing and raises nothing.
-    if (next == current && (!Buddy || Buddy->Text == std::to_string(current))) {
-        Value = int(current);
+    if (next == current && (!Buddy || Buddy->Text == std::to_string(current) || current < lo || current > hi)) {
+        Value = int(std::clamp(current, lo, hi));
         return;
     }
     Value = int(next);

@@ -208,6 +208,17 @@ private:
     // The vertex the selector names, or 0 when it names none.
     int selectedVertex() const;
     void colourMarkers();
+    // The elements from..to that exist, in ascending order. A count read
+    // from a damaged file may be huge; only what exists is visited.
+    template <typename Array>
+    static std::vector<int> existing(const Array &array, int from, int to)
+    {
+        std::vector<int> out;
+        for (int i : array.indices())
+            if (i >= from && i <= to)
+                out.push_back(i);
+        return out;
+    }
 
     form::Services &services_;
 };

@@ -300,12 +300,10 @@ void Form1::chooseRoundOrSquare(form::OptionButton &own, form::ShapeKind figure)
     Tflag = 0;
     // The polygon is hidden, not deleted.
     const int n = vertexCount();
-    for (int i = 0; i <= n; ++i) {
-        if (Line17.exists(i))
-            Line17[i].Visible = false;
-        if (Label17.exists(i))
-            Label17[i].Visible = false;
-    }
+    for (int i : existing(Line17, 0, n))
+        Line17[i].Visible = false;
+    for (int i : existing(Label17, 0, n))
+        Label17[i].Visible = false;
     Image2.Visible = true;
     for (form::CommandButton *b : {&Command13, &Command14, &Command15, &Command16})
         b->Enabled = false;
@@ -330,10 +328,8 @@ void Form1::Option3_Click()
         b->Enabled = true;
     Shape1.Visible = false;
     Image1.SingleBorder = true;
-    const int n = vertexCount();
-    for (int i = 1; i <= n; ++i)
-        if (Line17.exists(i))
-            Line17[i].Visible = true;
+    for (int i : existing(Line17, 1, vertexCount()))
+        Line17[i].Visible = true;
 }
 
 // ---- The hands area.

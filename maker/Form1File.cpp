@@ -96,6 +96,9 @@ void Form1::Command8_Click()
         const bool polygon = sameNumber(d.polygon, -1);
         if (polygon) {
             const int n = d.idx.toInt32();
+            // Lists from 0 to n + 1 cannot be made for a count below -1.
+            if (n < -1)
+                return;
             // A polygon loads over whatever polygon the editor held.
             for (int i : Line17.indices())
                 if (i >= 1)
@@ -103,10 +106,14 @@ void Form1::Command8_Click()
             for (int i : Label17.indices())
                 if (i >= 1)
                     Label17.unload(i);
-            const double dx = d.pictureLeft.toDouble();
-            const double dy = d.pictureTop.toDouble();
-            auto canvasX = [&](int i) { return double(Value(d.vertexList.at(size_t(i)).x * 15).toInt32()) - dx; };
-            auto canvasY = [&](int i) { return double(Value(d.vertexList.at(size_t(i)).y * 15).toInt32()) - dy; };
+            // The offset is converted where a vertex first needs it: a bad one
+            // stops the load after the first segment was made.
+            auto canvasX = [&](int i) {
+                return double(Value(d.vertexList.at(size_t(i)).x * 15).toInt32()) - d.pictureLeft.toDouble();
+            };
+            auto canvasY = [&](int i) {
+                return double(Value(d.vertexList.at(size_t(i)).y * 15).toInt32()) - d.pictureTop.toDouble();
+            };
             for (int i = 1; i <= n; ++i) {
                 form::Line &segment = Line17.load(i);
                 segment.X1 = float(canvasX(i));

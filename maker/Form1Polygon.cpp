@@ -49,9 +49,13 @@ float markerHalf(float size)
 void Form1::appendVertex(float x, float y)
 {
     const int k = vertexCount() + 1;
-    // Elements left behind by an interrupted edit are reused, never doubled.
+    // Elements left behind by an interrupted load are reused, never doubled,
+    // and look as a new copy of the template would.
     form::Line &segment = Line17.exists(k) ? Line17[k] : Line17.load(k);
     form::Label &marker = Label17.exists(k) ? Label17[k] : Label17.load(k);
+    segment.BorderColor = Line17[0].BorderColor;
+    segment.BorderWidth = Line17[0].BorderWidth;
+    marker.ForeColor = Label17[0].ForeColor;
     idx = k;
     segment.X1 = x;
     segment.Y1 = y;
@@ -121,10 +125,8 @@ void Form1::Command14_Click()
     UpDown1.Enabled = false;
     Text4.Enabled = false;
     Tflag = 0;
-    const int n = vertexCount();
-    for (int i = 0; i <= n; ++i)
-        if (Label17.exists(i))
-            Label17[i].Visible = false;
+    for (int i : existing(Label17, 0, vertexCount()))
+        Label17[i].Visible = false;
     Image2.Visible = true;
 }
 
@@ -140,9 +142,7 @@ void Form1::Command15_Click()
         Text4.Enabled = true;
     }
     if (n > 0) {
-        for (int i = 1; i <= n; ++i) {
-            if (!Label17.exists(i))
-                continue;
+        for (int i : existing(Label17, 1, n)) {
             Label17[i].ForeColor = kWhite;
             Label17[i].Visible = true;
         }
@@ -164,10 +164,8 @@ void Form1::Command15_Click()
 
 void Form1::colourMarkers()
 {
-    const int n = vertexCount();
-    for (int i = 1; i <= n; ++i)
-        if (Label17.exists(i))
-            Label17[i].ForeColor = kWhite;
+    for (int i : existing(Label17, 1, vertexCount()))
+        Label17[i].ForeColor = kWhite;
     if (const int s = selectedVertex())
         if (Label17.exists(s))
             Label17[s].ForeColor = kCyan;

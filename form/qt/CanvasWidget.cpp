@@ -352,6 +352,10 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent *event)
 void CanvasWidget::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
+    // Another window or a menu taking over keeps the focus where it was
+    // within this window; only a move to another control is a loss.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
     if (box_.LostFocus)
         binding_.dispatch([&] { box_.LostFocus(); });
 }

@@ -89,15 +89,21 @@ Qt::Alignment toQtAlignment(form::Alignment a)
 
 // The design font, made smaller in quarter points where the installed face
 // is wider than the one the form was laid out with and the text would not
-// fit its box.
+// fit its box (or would wrap to more lines than the box holds).
 QFont fittingFont(QFont font, QSize box, bool wrap, const QString &text)
 {
     if (text.isEmpty() || box.width() <= 0 || box.height() <= 0)
         return font;
     const int flags = wrap ? Qt::TextWordWrap : Qt::TextSingleLine;
     while (font.pointSizeF() > 6) {
-        const QRect need = QFontMetrics(font).boundingRect(QRect(QPoint(0, 0), box), flags, text);
-        if (need.width() <= box.width() && need.height() <= box.height())
+        const QFontMetrics metrics(font);
+        const QRect need = metrics.boundingRect(QRect(QPoint(0, 0), box), flags, text);
+        // A box always holds its first line: one made for a 9-point glyph is
+        // 12 pixels tall, less than a line of the installed face.
+        const int spacing = std::max(1, metrics.lineSpacing());
+        const int lines = std::max(1, (need.height() + metrics.leading()) / spacing);
+        const int room = std::max(1, box.height() / spacing);
+        if (need.width() <= box.width() && lines <= room)
             break;
         font.setPointSizeF(font.pointSizeF() - 0.25);
     }
@@ -106,15 +112,25 @@ QFont fittingFont(QFont font, QSize box, bool wrap, const QString &text)
 
 // Passes every mouse button's press and release on a push button to the
 // form's handlers, before the button turns a left press and release into
-// a click.
-class ButtonMouseFilter : public QObject {
+// a click; and lets Enter click the button that has the focus, as the space
+// bar does.
+class ButtonInputFilter : public QObject {
 public:
-    ButtonMouseFilter(form::CommandButton &button, QtBinding &binding, QObject *parent)
+    ButtonInputFilter(form::CommandButton &button, QtBinding &binding, QObject *parent)
         : QObject(parent), button_(button), binding_(binding) {}
 
 protected:
-    bool eventFilter(QObject *, QEvent *event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (event->type() == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+                if (auto *b = qobject_cast<QAbstractButton *>(watched); b && b->isEnabled() && !key->isAutoRepeat())
+                    b->click();
+                return true;
+            }
+            return false;
+        }
         const bool down = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
         const bool up = event->type() == QEvent::MouseButtonRelease;
         if (!down && !up)
@@ -318,7 +334,7 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
         });
         // Presses and releases of any mouse button reach the button's own
         // handlers before the button makes a click of them.
-        w->installEventFilter(new ButtonMouseFilter(button, binding_, w));
+        w->installEventFilter(new ButtonInputFilter(button, binding_, w));
         item.widget = w;
         item.sync = watch(button, [w](const form::ControlState &now, const form::CommandButtonState &own,
                                       const form::ControlState *before, const form::CommandButtonState *) {
@@ -415,14 +431,15 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
     return item;
 }
 
-void FormWindow::rebuild()
+void FormWindow::rebuild(bool withWidgets)
 {
     // Containers come before what they hold, so a new control finds its
     // container's widget already made.
     std::map<std::uint64_t, bool> live;
     for (form::Control *c : form_.controls()) {
         live[c->serial()] = true;
-        if (!items_.count(c->serial()))
+        const bool wanted = withWidgets || c->kind() == form::Control::Kind::Timer;
+        if (wanted && !items_.count(c->serial()))
             items_[c->serial()] = makeItem(*c);
     }
     for (auto it = items_.begin(); it != items_.end();) {
@@ -434,6 +451,8 @@ void FormWindow::rebuild()
         delete it->second.timer;
         it = items_.erase(it);
     }
+    if (!withWidgets)
+        return;
     // Windows of later controls lie above earlier ones; every text box,
     // button and spin lies above the labels.
     for (form::Control *c : form_.controls())
@@ -446,14 +465,27 @@ void FormWindow::rebuild()
 
 void FormWindow::sync()
 {
-    // A hidden form is brought up to date when it is shown: until then its
-    // widgets (and the fonts they would load) cost nothing, and a clock that
-    // ticks all day does not walk the controls of a dialog nobody sees.
-    if (!form_.Visible && !isVisible())
+    // A hidden form's widgets are brought up to date when it is shown: until
+    // then they (and the fonts they would load) cost nothing, and a clock
+    // that ticks all day does not walk the controls of a dialog nobody sees.
+    // Its timers run all the same.
+    if (!form_.Visible && !isVisible()) {
+        if (timerRevision_ != form_.layoutRevision()) {
+            timerRevision_ = form_.layoutRevision();
+            rebuild(false);
+        }
+        for (form::Control *c : form_.controls()) {
+            if (c->kind() != form::Control::Kind::Timer)
+                continue;
+            auto it = items_.find(c->serial());
+            if (it != items_.end() && it->second.sync)
+                it->second.sync();
+        }
         return;
+    }
     if (layoutRevision_ != form_.layoutRevision()) {
-        layoutRevision_ = form_.layoutRevision();
-        rebuild();
+        layoutRevision_ = timerRevision_ = form_.layoutRevision();
+        rebuild(true);
     }
     for (form::Control *c : form_.controls()) {
         auto it = items_.find(c->serial());
@@ -495,9 +527,15 @@ void FormWindow::sync()
         QWidget::show();
         raise();
         shownOnce_ = true;
+    } else if (show && showRequests_ != form_.showRequestCount()) {
+        // Asked to show while it is shown: it may lie buried or minimised.
+        if (isMinimized())
+            showNormal();
+        raise();
     } else if (!show && isVisible()) {
         hide();
     }
+    showRequests_ = form_.showRequestCount();
     applying_ = false;
     last_ = now;
 

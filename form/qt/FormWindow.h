@@ -51,7 +51,9 @@ private:
         TimerDriver *timer = nullptr;
         std::function<void()> sync;
     };
-    void rebuild();
+    // Makes the items of new controls (only the timers' without widgets)
+    // and drops those of removed ones.
+    void rebuild(bool withWidgets);
     Item makeItem(form::Control &control);
     void applyWindowFlags();
     void placeOnScreen();
@@ -60,7 +62,10 @@ private:
     QtBinding &binding_;
     std::map<std::uint64_t, Item> items_;
     std::uint64_t layoutRevision_ = ~std::uint64_t(0);
+    // The layout the timers were last brought up to, while hidden.
+    std::uint64_t timerRevision_ = ~std::uint64_t(0);
     std::uint64_t focusRequests_ = 0;
+    std::uint64_t showRequests_ = 0;
     std::optional<form::FormState> last_;
     bool shownOnce_ = false;
     bool applying_ = false;

@@ -1,11 +1,16 @@
 #include "QtBinding.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QFile>
 #include <QIcon>
 #include <QImageReader>
@@ -19,6 +24,7 @@
 #include "FormWindow.h"
 #include "QtPicture.h"
 #include "SystemBeep.h"
+#include "TrayClicks.h"
 #include "Units.h"
 
 namespace orbelle::formqt {
@@ -50,7 +56,14 @@ void QtBinding::dispatch(const std::function<void()> &handler)
     if (ended_)
         return;
     ++dispatchDepth_;
-    handler();
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        // A handler that meets something it cannot handle (an element a
+        // damaged file named but never made) ends there; what it changed
+        // stays, and the program goes on.
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), error.what());
+    }
     --dispatchDepth_;
     if (!ended_)
         syncAll();
@@ -172,14 +185,20 @@ bool QtBinding::addNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
     delete icons_[key];
     auto *tray = new QSystemTrayIcon(clockIcon(), this);
     tray->setToolTip(QString::fromStdString(icon.tip));
-    connect(tray, &QSystemTrayIcon::activated, this, [this, &form, icon](QSystemTrayIcon::ActivationReason reason) {
-        switch (reason) {
-        case QSystemTrayIcon::Trigger: deliverIconMessage(form, icon, form::IconLeftDown); break;
-        case QSystemTrayIcon::DoubleClick: deliverIconMessage(form, icon, form::IconLeftDoubleClick); break;
-        case QSystemTrayIcon::Context: deliverIconMessage(form, icon, form::IconRightDown); break;
-        default: break;
-        }
-    }, Qt::QueuedConnection); // the handler may remove the icon whose event this is
+    auto clicks = std::make_shared<TrayClicks>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    auto since = std::make_shared<QElapsedTimer>();
+    since->start();
+    connect(tray, &QSystemTrayIcon::activated, this,
+            [this, &form, icon, clicks, since](QSystemTrayIcon::ActivationReason reason) {
+                using A = TrayClicks::Activation;
+                const A activation = reason == QSystemTrayIcon::Trigger       ? A::Click
+                                     : reason == QSystemTrayIcon::DoubleClick ? A::DoubleClick
+                                     : reason == QSystemTrayIcon::Context     ? A::Context
+                                                                              : A::Other;
+                if (const auto message = clicks->message(activation, since->elapsed()))
+                    deliverIconMessage(form, icon, *message);
+            },
+            Qt::QueuedConnection); // the handler may remove the icon whose event this is
     tray->show();
     icons_[key] = tray;
     return true;
@@ -242,8 +261,12 @@ std::optional<std::string> QtBinding::runFileDialog(const form::FileDialogReques
     }
     QFileDialog dialog(QApplication::activeWindow(), QString(), QDir::currentPath(), filters.join(QStringLiteral(";;")));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The entries show their descriptions only, as the forms word them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Opening takes any name too: the form learns that a file is missing
+    // when it reads it, and says nothing about it.
+    dialog.setFileMode(QFileDialog::AnyFile);
     if (save)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
@@ -252,7 +275,8 @@ std::optional<std::string> QtBinding::runFileDialog(const form::FileDialogReques
         dialog.selectFile(QString::fromStdString(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QFile::encodeName(QDir::toNativeSeparators(dialog.selectedFiles().first())).toStdString();
+    // Paths travel through the forms as UTF-8 on every system.
+    return QDir::toNativeSeparators(dialog.selectedFiles().first()).toUtf8().toStdString();
 }
 
 std::optional<std::string> QtBinding::showOpenDialog(const form::FileDialogRequest &request)

@@ -11,6 +11,27 @@ namespace orbelle::formqt {
 SpinArrows::SpinArrows(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    connect(&repeat_, &QTimer::timeout, this, [this] {
+        repeat_.setInterval(style()->styleHint(QStyle::SH_SpinBox_ClickAutoRepeatRate, nullptr, this));
+        stepPressed();
+    });
+}
+
+void SpinArrows::stepPressed()
+{
+    if (pressedHalf_ > 0 && stepUp)
+        stepUp();
+    else if (pressedHalf_ < 0 && stepDown)
+        stepDown();
+}
+
+void SpinArrows::release()
+{
+    repeat_.stop();
+    if (pressedHalf_ != 0) {
+        pressedHalf_ = 0;
+        update();
+    }
 }
 
 void SpinArrows::paintEvent(QPaintEvent *)
@@ -46,16 +67,19 @@ void SpinArrows::mousePressEvent(QMouseEvent *event)
         return;
     pressedHalf_ = event->position().y() < height() / 2.0 ? 1 : -1;
     update();
-    if (pressedHalf_ > 0 && stepUp)
-        stepUp();
-    else if (pressedHalf_ < 0 && stepDown)
-        stepDown();
+    repeat_.start(style()->styleHint(QStyle::SH_SpinBox_ClickAutoRepeatThreshold, nullptr, this));
+    stepPressed();
 }
 
 void SpinArrows::mouseReleaseEvent(QMouseEvent *)
 {
-    pressedHalf_ = 0;
-    update();
+    release();
+}
+
+void SpinArrows::hideEvent(QHideEvent *event)
+{
+    release();
+    QWidget::hideEvent(event);
 }
 
 void SpinArrows::keyPressEvent(QKeyEvent *event)

@@ -1,7 +1,9 @@
 #pragma once
 // The two stacked arrow buttons of a spin control. Clicking an arrow, or the
-// Up and Down keys while it has the focus, steps the control.
+// Up and Down keys while it has the focus, steps the control; an arrow held
+// down steps again and again after a moment, at the style's repeat rate.
 
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -20,9 +22,14 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
+    void stepPressed();
+    void release();
+
     int pressedHalf_ = 0; // 1 upper arrow, -1 lower arrow, 0 none
+    QTimer repeat_;
 };
 
 } // namespace orbelle::formqt

@@ -2,6 +2,12 @@
 
 #include <fstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "AtomicFile.h"
 #include "TemporaryFolder.h"
 
@@ -54,8 +60,7 @@ TEST(AtomicFileTest, FailedWritesLeaveTheOldStateWhole)
     EXPECT_FALSE(writeFileAtomically(folder.file("missing") / "Pt.ini", "x"));
     EXPECT_FALSE(writeFileAtomically("", "x"));
 
-    // A folder in the file's place: the temporary file is written, the
-    // rename fails, and the temporary file must go again.
+    // A folder in the file's place is not replaced, nor written into.
     const auto occupied = folder.file("occupied");
     std::filesystem::create_directory(occupied);
     putFile(occupied / "inside", "kept");
@@ -72,3 +77,69 @@ TEST(AtomicFileTest, ReadsNothingFromMissingFilesOrFolders)
     EXPECT_EQ(readWholeFile(folder.file("missing")), std::nullopt);
     EXPECT_EQ(readWholeFile(folder.path()), std::nullopt);
 }
+
+#ifndef _WIN32
+
+namespace {
+
+// What a user without special rights meets: a file made read-only, and a
+// folder that takes no new file. Gives a bit for each expectation missed.
+int permissionFailures()
+{
+    char pattern[] = "/tmp/orbelle-perm-XXXXXX";
+    if (!::mkdtemp(pattern))
+        return 1;
+    const std::filesystem::path folder(pattern);
+    int failures = 0;
+
+    // A read-only file is left as it is, although the folder is writable.
+    const auto readOnly = folder / "tokei-set.ini";
+    putFile(readOnly, "old");
+    ::chmod(readOnly.c_str(), 0444);
+    if (writeFileAtomically(readOnly, "new"))
+        failures |= 2;
+    if (readWholeFile(readOnly) != "old")
+        failures |= 4;
+
+    // In a read-only folder a writable file is still saved, in place.
+    const auto inside = folder / "locked";
+    std::filesystem::create_directory(inside);
+    putFile(inside / "Pt.ini", "old");
+    ::chmod(inside.c_str(), 0555);
+    if (!writeFileAtomically(inside / "Pt.ini", "new state"))
+        failures |= 8;
+    if (readWholeFile(inside / "Pt.ini") != "new state")
+        failures |= 16;
+    // A new file cannot be made there.
+    if (writeFileAtomically(inside / "new.ini", "x"))
+        failures |= 32;
+
+    ::chmod(inside.c_str(), 0755);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return failures;
+}
+
+} // namespace
+
+TEST(AtomicFileTest, RespectsReadOnlyFilesAndSavesInReadOnlyFolders)
+{
+    if (::geteuid() != 0) {
+        EXPECT_EQ(permissionFailures(), 0);
+        return;
+    }
+    // The superuser may write anything: try it as an ordinary user.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        ::_exit(permissionFailures());
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "bits of the expectations missed (100: no ordinary user)";
+}
+
+#endif

@@ -10,7 +10,7 @@ import os
 import shutil
 import tempfile
 
-from xsession import Image, wait_until
+from xsession import Image, faketime_env, wait_until
 
 CRLF = b'\r\n'
 DIALOG_CAPTION = 'アラーム設定'
@@ -144,11 +144,8 @@ class Clock:
         self.session = session
         self.folder = folder
         argv = [folder.program]
-        if faketime:
-            # Timers run on the real monotonic clock; only the wall clock,
-            # which the program reads, is faked.
-            argv = ['faketime', '--exclude-monotonic'] + (['-f', faketime] if frozen else [faketime]) + argv
-        self.process = session.spawn(argv, 'clock-%s.log' % os.path.basename(folder.path), cwd=folder.path)
+        env = faketime_env(session.env, faketime, frozen) if faketime else None
+        self.process = session.spawn(argv, 'clock-%s.log' % os.path.basename(folder.path), env=env, cwd=folder.path)
         self.window = None
         # Windows of this run that the tests have met: they must go away
         # with the program.

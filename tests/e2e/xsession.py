@@ -49,17 +49,59 @@ def wait_until(what, probe, timeout=None, interval=0.05):
         time.sleep(interval)
 
 
+def faketime_library():
+    """The libfaketime preload library, or None."""
+    import glob
+    for pattern in ('/usr/lib/*/faketime/libfaketime.so.1', '/usr/lib/faketime/libfaketime.so.1',
+                    '/usr/local/lib/faketime/libfaketime.so.1'):
+        found = sorted(glob.glob(pattern))
+        if found:
+            return found[0]
+    return None
+
+
+def faketime_env(env, when, frozen):
+    """`env` with the wall clock faked to start at `when` ('YYYY-MM-DD
+    hh:mm:ss'), standing still there when `frozen`. The library is preloaded
+    directly: the faketime wrapper leaves a semaphore behind when it is
+    killed, and a later wrapper whose process id matches refuses to start.
+    Timers run on the real monotonic clock; only the wall clock is faked."""
+    library = faketime_library()
+    if not library:
+        raise AssertionError('libfaketime is not installed (Debian package faketime)')
+    env = dict(env)
+    env['LD_PRELOAD'] = library
+    env['FAKETIME'] = when if frozen else '@' + when
+    # The older and the newer name of the same switch.
+    env['DONT_FAKE_MONOTONIC'] = '1'
+    env['FAKETIME_DONT_FAKE_MONOTONIC'] = '1'
+    env.pop('FAKETIME_SHARED', None)
+    return env
+
+
+def forget_faketime_segments(pid):
+    """Removes what libfaketime shares under a program's process id. It
+    removes them itself when the program exits, but not when a signal ends
+    it; a later program with the same id would then fail to start."""
+    for name in ('faketime_shm_%d' % pid, 'sem.faketime_sem_%d' % pid):
+        try:
+            os.unlink(os.path.join('/dev/shm', name))
+        except OSError:
+            pass
+
+
 def missing_tools(extra=()):
     return [t for t in tuple(TOOLS) + tuple(extra) if shutil.which(t) is None]
 
 
 class Process:
     """A child process in a session of its own, so that stopping it also
-    stops whatever it started (the faketime wrapper starts the program)."""
+    stops whatever it started."""
 
     def __init__(self, argv, env, log_path, cwd=None, pass_fds=()):
         self.argv = list(argv)
         self.log_path = log_path
+        self._faked = bool(env and 'FAKETIME' in env)
         self._log = open(log_path, 'ab')
         self.popen = subprocess.Popen(self.argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
                                       stdout=self._log, stderr=subprocess.STDOUT,
@@ -92,6 +134,8 @@ class Process:
         else:
             # The leader is gone; a helper it started may still be there.
             self._signal_group(signal.SIGKILL)
+        if self._faked:
+            forget_faketime_segments(self.popen.pid)
         self._log.close()
 
     def _signal_group(self, sig):
@@ -457,7 +501,15 @@ class XSession:
                               check=check, timeout=timeout or DEFAULT_TIMEOUT).stdout.decode('utf-8', 'replace')
 
     def windows(self):
-        return parse_tree(self.run(['xwininfo', '-root', '-tree']))
+        # The tree walk fails when a window goes away during it (a dialog
+        # blinking off, a tooltip): walk it again.
+        for attempt in range(5):
+            proc = subprocess.run(['xwininfo', '-root', '-tree'], env=self.env, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, timeout=DEFAULT_TIMEOUT)
+            if proc.returncode == 0:
+                return parse_tree(proc.stdout.decode('utf-8', 'replace'))
+            time.sleep(0.05)
+        raise AssertionError('xwininfo could not walk the window tree:\n' + proc.stderr.decode(errors='replace'))
 
     def window_info(self, wid, *options):
         """The `Key: value` lines of xwininfo about one window, or None when

@@ -24,6 +24,10 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'e2e'))
+
+from xsession import faketime_env, forget_faketime_segments  # noqa: E402  as in the clock's tests
+
 TOOLS = ('Xvfb', 'xdotool', 'import', 'convert', 'faketime', 'trayer')
 SKIP = 77
 TIMEOUT = float(os.environ.get('ORBELLE_E2E_TIMEOUT', '20'))
@@ -134,6 +138,7 @@ class Session:
                 process.wait(5)
             except ProcessLookupError:
                 pass
+        forget_faketime_segments(process.pid)
 
     def close(self):
         for process in reversed(self.children):
@@ -320,8 +325,8 @@ def main():
             raise Failure('trayer ended at once')
 
         clock_path = os.path.join(run_dir, os.path.basename(args.clock))
-        clock = session.spawn(['faketime', '-f', CLOCK_TIME, clock_path], 'clock.log', cwd=run_dir,
-                              extra_env={'FAKETIME_DONT_FAKE_MONOTONIC': '1'})
+        clock = session.spawn([clock_path], 'clock.log', cwd=run_dir,
+                              extra_env=faketime_env({}, CLOCK_TIME, frozen=True))
         side = 3210 // TWIPS_PER_PIXEL
 
         def clock_window():

@@ -48,8 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{"WrapsPastMax", 0, 23, true, "23", true, "0"},
         StepCase{"WrapsPastMin", 0, 23, true, "0", false, "23"},
         StepCase{"WrapInsideDoesNotWrap", 0, 23, true, "12", true, "13"},
-        StepCase{"TypedAboveMaxComesBackToMax", 0, 23, false, "40", true, "23"},
-        StepCase{"TypedBelowMinComesBackToMin", 5, 23, false, "-3", false, "5"},
+        StepCase{"TypedAboveMaxStaysOnTheWayOut", 0, 23, false, "40", true, "40"},
+        StepCase{"TypedAboveMaxComesBackToMax", 0, 23, false, "40", false, "23"},
+        StepCase{"TypedBelowMinStaysOnTheWayOut", 5, 23, false, "-3", false, "-3"},
+        StepCase{"TypedBelowMinComesBackToMin", 5, 23, false, "-3", true, "5"},
         StepCase{"NonNumberCountsFromZero", 0, 59, false, "abc", true, "1"},
         StepCase{"EmptyCountsFromZero", 0, 59, false, "", true, "1"}),
     [](const ::testing::TestParamInfo<StepCase> &info) { return std::string(info.param.name); });

@@ -110,11 +110,15 @@ TEST_F(ClockWindowTest, WithoutNotificationAreaTheClockKeepsATaskbarEntry)
     EXPECT_EQ(face->windowType(), Qt::Window) << "a tool window has no taskbar entry to close the clock with";
 }
 
-TEST_F(ClockWindowTest, DialogIsLoadedHiddenWithItsTitleSizeAndTexts)
+TEST_F(ClockWindowTest, DialogIsLoadedHiddenAndBuiltWithItsTitleSizeAndTextsWhenShown)
 {
     start();
     EXPECT_TRUE(dialog->isHidden());
     EXPECT_FALSE(clock.form2.Visible);
+    // Nothing of it is made until it is first shown.
+    EXPECT_EQ(dialog->widgetOf(clock.form2.Text1), nullptr);
+
+    ASSERT_NO_FATAL_FAILURE(showDialog());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("アラーム設定"));
     EXPECT_EQ(dialog->size(), QSize(328, 277));
     EXPECT_EQ(qobject_cast<QLineEdit *>(dialog->widgetOf(clock.form2.Text1))->text(), QStringLiteral("99"));

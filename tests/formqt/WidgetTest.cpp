@@ -250,6 +250,24 @@ TEST_F(SampleWindowTest, SpinArrowsStepWithUpAndDownKeys)
     EXPECT_EQ(form.Text1.Text, "2");
 }
 
+TEST_F(SampleWindowTest, SpinArrowHeldDownRepeatsUntilReleased)
+{
+    const QRect arrows = placeOf(form.UpDown1);
+    const QPoint lower(arrows.center().x(), arrows.bottom() - 3);
+    form.Text1.Text = "3";
+    binding.syncAll();
+
+    pressAt(window, lower, Qt::LeftButton);
+    EXPECT_EQ(form.Text1.Text, "2"); // the press itself steps once
+    EXPECT_TRUE(waitFor([&] { return form.Text1.Text == "0"; }, 3000)) << "held at " << form.Text1.Text;
+    releaseAt(window, lower, Qt::LeftButton);
+
+    form.Text1.Text = "3";
+    binding.syncAll();
+    pump(800);
+    EXPECT_EQ(form.Text1.Text, "3") << "the arrow went on after its release";
+}
+
 TEST_F(SampleWindowTest, PressOnBareWindowReachesFormInTwips)
 {
     const struct {

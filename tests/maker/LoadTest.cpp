@@ -540,6 +540,75 @@ TEST(LoadFailure, HandleBeyondSixteenBitsStopsBeforeAnyVertexIsMade)
     EXPECT_EQ(changes(before, stateOf(e.form)), (Names{"anotherSetIni", "idx"}));
 }
 
+TEST(LoadFailure, PolygonOffsetIsConvertedWhereAVertexFirstNeedsIt)
+{
+    // Without vertices the offset is first used to place the frame, after
+    // the frame size and the picture were applied.
+    {
+        Editor e;
+        auto lines = polygonDesign({}, {});
+        lines[2] = "left,-150";
+        const State before = stateOf(e.form);
+        e.load(e.put("a.ini", lines));
+        EXPECT_EQ(changes(before, stateOf(e.form)), changedBefore(FramePlace) + Names{"idx"});
+    }
+    // With vertices the first segment is made, still hidden, and the load
+    // ends there.
+    {
+        Editor e;
+        auto lines = squarePolygon();
+        lines[2] = "left,-150";
+        e.load(e.put("a.ini", lines));
+        EXPECT_TRUE(e.form.idx.equals(4));
+        ASSERT_TRUE(e.form.Line17.exists(1));
+        EXPECT_FALSE(e.form.Line17[1].Visible);
+        EXPECT_FALSE(e.form.Line17.exists(2));
+        EXPECT_FALSE(e.form.Label17.exists(1));
+        EXPECT_EQ(e.form.Image1.Width, 2600);
+    }
+}
+
+TEST(LoadFailure, CountBelowMinusOneStopsAfterTheCount)
+{
+    for (const char *count : {"-1", "-2", "-7"}) {
+        SCOPED_TRACE(count);
+        Editor e;
+        auto lines = polygonDesign({}, {});
+        lines[8] = count;
+        // A count of -1 makes lists of one entry each; read nothing of them.
+        lines.resize(9);
+        const State before = stateOf(e.form);
+        e.load(e.put("a.ini", lines));
+        const Names applied = changes(before, stateOf(e.form));
+        EXPECT_TRUE(e.form.idx.equals(std::stoi(count)));
+        if (std::string(count) == "-1")
+            EXPECT_TRUE(applied.count("Image1.Left"));
+        else
+            EXPECT_EQ(applied, (Names{"anotherSetIni", "idx"}));
+    }
+}
+
+TEST(LoadFailure, HugeCountFromACutFileDoesNotHangTheEditingTools)
+{
+    Editor e;
+    Form1 &f = e.form;
+    auto lines = polygonDesign({}, {});
+    lines[8] = "2147483647";
+    lines.resize(9);
+    e.load(e.put("a.ini", lines));
+    ASSERT_TRUE(f.idx.equals(2147483647));
+
+    // Each of these walks the vertex elements; only those that exist count.
+    f.Option3.setValue(true);
+    f.Command13.Click();
+    f.Command15.Click();
+    f.Command14.Click();
+    f.Option1.setValue(true);
+    f.Option2.setValue(true);
+    EXPECT_TRUE(f.Option2.Value);
+    EXPECT_FALSE(f.Line17.exists(1));
+}
+
 // ---- Polygons.
 
 struct Segment {
