@@ -7,7 +7,9 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QPushButton>
 #include <QTest>
+#include <functional>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -152,6 +154,63 @@ TEST_F(EditorWindow, ClickOnTheBareCanvasHidesTheGrips)
     EXPECT_FALSE(editor.Label7.Visible);
     EXPECT_FALSE(editor.Label1.Visible);
     EXPECT_EQ(editor.Image1.Left, 0);
+}
+
+TEST_F(EditorWindow, GripsStayWhenAnotherWindowTakesOverAndGoWhenAButtonTakesTheFocus)
+{
+    click(kFrameStrip);
+    ASSERT_TRUE(editor.Label5.Visible);
+    const struct {
+        Qt::FocusReason reason;
+        bool gripsStay;
+    } rows[] = {{Qt::ActiveWindowFocusReason, true}, {Qt::PopupFocusReason, true}, {Qt::MouseFocusReason, false}};
+    for (const auto &row : rows) {
+        editor.Label5.Visible = true;
+        QFocusEvent out(QEvent::FocusOut, row.reason);
+        QApplication::sendEvent(canvas, &out);
+        EXPECT_EQ(editor.Label5.Visible, row.gripsStay) << "focus reason " << int(row.reason);
+    }
+}
+
+TEST_F(EditorWindow, PanButtonMovesTheCanvasByMouseAndByKey)
+{
+    QWidget *right = window->widgetOf(editor.Command12);
+    ASSERT_NE(right, nullptr);
+    ASSERT_EQ(qobject_cast<QPushButton *>(right)->text(), QStringLiteral("＞"));
+    const struct {
+        const char *what;
+        std::function<void()> act;
+        float moved; // twips to the left
+    } rows[] = {
+        // The press steps once and the click once more.
+        {"left click", [&] { QTest::mouseClick(right, Qt::LeftButton); }, 50},
+        // A right press steps without a click.
+        {"right click", [&] { QTest::mouseClick(right, Qt::RightButton); }, 25},
+        {"space bar", [&] { QTest::keyClick(right, Qt::Key_Space); }, 25},
+        {"Enter", [&] { QTest::keyClick(right, Qt::Key_Return); }, 25},
+    };
+    right->setFocus();
+    for (const auto &row : rows) {
+        const float before = editor.Picture1.Left;
+        row.act();
+        EXPECT_EQ(before - editor.Picture1.Left, row.moved) << row.what;
+        EXPECT_EQ(editor.Timer1.Interval, 0) << row.what << ": the repeat goes on after the release";
+    }
+}
+
+TEST_F(EditorWindow, PanButtonHeldDownRepeatsEveryTenthOfASecond)
+{
+    QWidget *down = window->widgetOf(editor.Command10);
+    ASSERT_NE(down, nullptr);
+    QTest::mousePress(down, Qt::LeftButton);
+    // One press step of 35, then repeats of 50.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor.Picture1.Top <= 45 - 35 - 3 * 50; }, 3000));
+    QTest::mouseRelease(down, Qt::LeftButton);
+    QTest::qWait(300);
+    const float stopped = editor.Picture1.Top;
+    QTest::qWait(300);
+    EXPECT_EQ(editor.Picture1.Top, stopped) << "the repeat went on after the release";
+    EXPECT_EQ(editor.Timer1.Interval, 0);
 }
 
 TEST_F(EditorWindow, HandsAreaDragMovesItWithItsPreviewHands)
