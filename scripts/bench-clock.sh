@@ -2,9 +2,10 @@
 # Benchmark, not a test: runs the clock on the sample face and `xclock -update 1`
 # side by side on one private virtual X server and prints, for each, wake-ups
 # per second, CPU milliseconds per minute and resident memory, then the clock's
-# delay from the second boundary to its repainted hands. An empty Qt widget
-# window runs beside them as the yardstick for memory: the clock may use at
-# most what it uses, plus 5 MiB, plus the decoded face picture.
+# delay from the second boundary to its repainted hands. Two Qt windows run
+# beside them as yardsticks: an empty one for memory (the clock may use at
+# most what it uses, plus 5 MiB, plus the decoded face picture), and one that
+# repaints a picture and a hand once a second, the least a Qt clock costs.
 #
 #   scripts/bench-clock.sh [CLOCK_PROGRAM]
 #
@@ -115,6 +116,9 @@ pids+=("$xclock_pid")
 "$empty_window" 2>"$work/empty.err" &
 empty_pid=$!
 pids+=("$empty_pid")
+"$empty_window" tick 2>"$work/ticking.err" &
+ticking_pid=$!
+pids+=("$ticking_pid")
 
 sleep "$settle"
 
@@ -130,6 +134,7 @@ alive() {  # alive NAME PID LOG
 alive OrbelleDo "$clock_pid" "$work/clock.err"
 alive xclock "$xclock_pid" "$work/xclock.err"
 alive "the empty window" "$empty_pid" "$work/empty.err"
+alive "the ticking window" "$ticking_pid" "$work/ticking.err"
 
 # counters PID: prints "voluntary-switches cpu-nanoseconds" summed over the
 # threads the process has now.
@@ -162,6 +167,7 @@ paint_lines_before=$(wc -l <"$work/clock.err")
 read -r clock_sw0 clock_ns0 < <(counters "$clock_pid")
 read -r xclock_sw0 xclock_ns0 < <(counters "$xclock_pid")
 read -r empty_sw0 empty_ns0 < <(counters "$empty_pid")
+read -r ticking_sw0 ticking_ns0 < <(counters "$ticking_pid")
 t0=$(now_ns)
 
 sleep "$seconds"
@@ -169,12 +175,14 @@ sleep "$seconds"
 read -r clock_sw1 clock_ns1 < <(counters "$clock_pid")
 read -r xclock_sw1 xclock_ns1 < <(counters "$xclock_pid")
 read -r empty_sw1 empty_ns1 < <(counters "$empty_pid")
+read -r ticking_sw1 ticking_ns1 < <(counters "$ticking_pid")
 t1=$(now_ns)
 alive OrbelleDo "$clock_pid" "$work/clock.err"
 alive xclock "$xclock_pid" "$work/xclock.err"
 clock_rss=$(rss_kib "$clock_pid")
 xclock_rss=$(rss_kib "$xclock_pid")
 empty_rss=$(rss_kib "$empty_pid")
+ticking_rss=$(rss_kib "$ticking_pid")
 
 # --- report -----------------------------------------------------------------
 row() {  # row NAME SW0 SW1 NS0 NS1 RSS_KIB
@@ -191,17 +199,19 @@ printf '%-14s %10s %11s %8s\n' "" "wakeups/s" "cpu ms/min" "rss MiB"
 row OrbelleDo "$clock_sw0" "$clock_sw1" "$clock_ns0" "$clock_ns1" "$clock_rss"
 row xclock "$xclock_sw0" "$xclock_sw1" "$xclock_ns0" "$xclock_ns1" "$xclock_rss"
 row "empty Qt win" "$empty_sw0" "$empty_sw1" "$empty_ns0" "$empty_ns1" "$empty_rss"
+row "ticking Qt win" "$ticking_sw0" "$ticking_sw1" "$ticking_ns0" "$ticking_ns1" "$ticking_rss"
 
 # The face picture decoded: four bytes a pixel.
 read -r face_w face_h < <(identify -format '%w %h\n' "$work/run/face.png" 2>/dev/null || echo "0 0") || true
 awk -v cpu_clock=$((clock_ns1 - clock_ns0)) -v cpu_x=$((xclock_ns1 - xclock_ns0)) \
+    -v cpu_qt=$((ticking_ns1 - ticking_ns0)) \
     -v rss="$clock_rss" -v empty="$empty_rss" -v w="$face_w" -v h="$face_h" '
   BEGIN {
     picture = w * h * 4 / 1024
     budget = empty + 5 * 1024 + picture
-    printf "OrbelleDo CPU %.2f x xclock; memory %.1f MiB of a budget of %.1f MiB " \
+    printf "OrbelleDo CPU %.2f x xclock, %.2f x the ticking Qt window; memory %.1f MiB of a budget of %.1f MiB " \
            "(empty window %.1f + 5 + picture %dx%d %.2f)\n",
-           (cpu_x > 0 ? cpu_clock / cpu_x : 0), rss / 1024, budget / 1024,
+           (cpu_x > 0 ? cpu_clock / cpu_x : 0), (cpu_qt > 0 ? cpu_clock / cpu_qt : 0), rss / 1024, budget / 1024,
            empty / 1024, w, h, picture / 1024
   }'
 
