@@ -291,4 +291,9 @@ std::string utf8ToCp932(std::string_view utf8)
 
 #endif
 
+std::filesystem::path pathFromUtf8(std::string_view utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 } // namespace orbelle

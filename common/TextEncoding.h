@@ -4,6 +4,7 @@
 // plain ASCII "C" locale counts as UTF-8; the ANSI code page on Windows);
 // bytes that are not valid there are read as code page 932 (Shift-JIS).
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,11 @@ std::string cp932ToUtf8(std::string_view bytes);
 std::string utf8ToCp932(std::string_view utf8);
 
 bool isValidUtf8(std::string_view bytes);
+
+// A path the programs hold as UTF-8 text (a chosen file, a picture path read
+// from a design) as the file system names it; on Windows a plain string
+// would be taken in the ANSI code page instead.
+std::filesystem::path pathFromUtf8(std::string_view utf8);
 
 #ifndef _WIN32
 // The code set of the process's character locale (nl_langinfo), which the

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "FaceDesignFile.h"
+#include "TextEncoding.h"
 
 namespace orbelle::maker {
 
@@ -70,7 +71,7 @@ void Form1::Command2_Click()
             design.handleList.push_back({double(marker.Left), double(marker.Top)});
         }
         // Written whole or not at all: the file that was there stays intact.
-        writeDesignFile(*path, design);
+        writeDesignFile(pathFromUtf8(*path), design);
     } catch (const std::exception &) {
     }
 }
@@ -84,7 +85,7 @@ void Form1::Command8_Click()
     anotherSetIni = *path;
 
     FaceDesign d;
-    const DesignReadStatus status = readDesignFileForEditor(*path, d);
+    const DesignReadStatus status = readDesignFileForEditor(pathFromUtf8(*path), d);
     if (!status.opened)
         return;
     if (status.fieldsRead > kFieldsBeforeCount)

@@ -299,7 +299,11 @@ std::optional<int> QtBinding::chooseColor(int initial)
 
 bool QtBinding::setCurrentDirectory(const std::filesystem::path &folder)
 {
-    return QDir::setCurrent(QString::fromStdString(folder.string()));
+#ifdef _WIN32
+    return QDir::setCurrent(QString::fromStdWString(folder.wstring()));
+#else
+    return QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(folder.string())));
+#endif
 }
 
 int QtBinding::twipsPerPixelX()

@@ -72,3 +72,13 @@ TEST(TextEncodingTest, OtherSystemCodeSetsConvertAndFallBackToCodePage932)
     EXPECT_EQ(encodeFileText("時計", "CP932"), "\x8E\x9E\x8C\x76");
     EXPECT_EQ(decodeFileText("\xE9t\xE9", "ISO-8859-1"), "été");
 }
+
+TEST(TextEncodingTest, PathsFromUtf8NameTheSameFileTheSystemDoes)
+{
+    const std::string name = "写真/ﾄｹｲ 時計.ini";
+    const std::filesystem::path path = pathFromUtf8(name);
+    auto text = [](const std::u8string &s) { return std::string(s.begin(), s.end()); };
+    EXPECT_EQ(text(path.u8string()), name);
+    EXPECT_EQ(text(path.filename().u8string()), "ﾄｹｲ 時計.ini");
+    EXPECT_EQ(text(path.parent_path().u8string()), "写真");
+}
