@@ -28,7 +28,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'
 
 from xsession import faketime_env, forget_faketime_segments  # noqa: E402  as in the clock's tests
 
-TOOLS = ('Xvfb', 'xdotool', 'import', 'convert', 'faketime', 'trayer')
+TOOLS = ('Xvfb', 'xdotool', 'xwininfo', 'import', 'convert', 'faketime', 'trayer')
 SKIP = 77
 TIMEOUT = float(os.environ.get('ORBELLE_E2E_TIMEOUT', '20'))
 
@@ -234,7 +234,10 @@ class Editor:
         self.session.click(self.origin[0] + point[0] / TWIPS_PER_PIXEL, self.origin[1] + point[1] / TWIPS_PER_PIXEL)
 
     def dialogs(self):
-        return [w for w in self.session.visible_windows('--pid', str(self.process.pid)) if w != self.window]
+        # Dialogs are managed windows; a button's tooltip, which may come up
+        # first on a busy machine, bypasses the window manager.
+        return [w for w in self.session.visible_windows('--pid', str(self.process.pid))
+                if w != self.window and 'Override Redirect State: no' in self.session.run('xwininfo', '-id', w, check=False)]
 
     def open_dialog(self, button, what):
         self.click_twips(button)

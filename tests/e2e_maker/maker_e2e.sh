@@ -198,10 +198,15 @@ fi
 # 2460 x 375 twips, that is pixels (13, 375), 164 x 25.
 xdotool mousemove --sync $((left + 13 + 82)) $((top + 375 + 12)) click 1
 
+# The dialog is a managed window; the save button's tooltip, which may come
+# up first on a busy machine, bypasses the window manager.
+managed() {
+    xwininfo -id "$1" 2>/dev/null | grep -q 'Override Redirect State: no'
+}
 save_dialog() {
     local id
     for id in $(windows_of "$maker_pid"); do
-        [[ $id != "$editor" ]] && viewable "$id" && echo "$id" && return 0
+        [[ $id != "$editor" ]] && viewable "$id" && managed "$id" && echo "$id" && return 0
     done
     return 1
 }

@@ -117,7 +117,16 @@ class Editor:
     def dialogs(self):
         out = self.session.run(['xdotool', 'search', '--onlyvisible', '--pid', str(self.process.pid)],
                                check=False)
-        return ['0x%x' % int(w) for w in out.split() if '0x%x' % int(w) != self.window]
+        # Dialogs are managed windows; a button's tooltip, which may come up
+        # first on a busy machine, bypasses the window manager.
+        found = []
+        for w in ('0x%x' % int(w) for w in out.split()):
+            if w == self.window:
+                continue
+            info = self.session.window_info(w)
+            if info and info.get('Override Redirect State') == 'no':
+                found.append(w)
+        return found
 
     def answer_file_dialog(self, button, path, what):
         self.click_twips(button)
