@@ -123,14 +123,22 @@ bool openableForWriting(const std::filesystem::path &path)
 }
 
 // The old file rewritten where it stands: the way left when the folder
-// takes no new file but the file itself may be written.
+// takes no new file but the file itself may be written. Not cut short
+// before the new bytes are in; when writing fails, the old bytes are put
+// back as far as the disk allows.
 bool writeInPlace(const std::filesystem::path &path, std::string_view bytes)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const std::optional<std::string> old = readWholeFile(path);
+    if (!old)
+        return false;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return false;
-    bool ok = writeAll(fd, bytes);
-    ok = ok && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+    if (!ok && ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, *old)) {
+        if (::ftruncate(fd, static_cast<off_t>(old->size())) == 0)
+            ::fsync(fd);
+    }
     return ::close(fd) == 0 && ok;
 }
 

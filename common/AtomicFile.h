@@ -3,7 +3,8 @@
 // the same folder that is then renamed over the old one, so a failed write
 // leaves the old file whole. A file that cannot be opened for writing is
 // not replaced; in a folder that takes no new file, a file that may be
-// written is rewritten where it stands.
+// written is rewritten where it stands, and a failure there puts the old
+// bytes back as far as the disk allows.
 
 #include <filesystem>
 #include <optional>
@@ -14,7 +15,8 @@ namespace orbelle {
 
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::string> readWholeFile(const std::filesystem::path &path);
-// True when the new contents are in place; false leaves the old file as it was.
+// True when the new contents are in place; false leaves the old file as it
+// was (on the in-place way above: as far as the disk allows).
 bool writeFileAtomically(const std::filesystem::path &path, std::string_view bytes);
 
 } // namespace orbelle

@@ -1,5 +1,7 @@
 #include "Form1.h"
 
+#include <limits>
+
 namespace orbelle::maker {
 
 
@@ -48,6 +50,9 @@ float markerHalf(float size)
 
 void Form1::appendVertex(float x, float y)
 {
+    // A count no list can go beyond (from a damaged file) takes no more.
+    if (vertexCount() == std::numeric_limits<int>::max())
+        return;
     const int k = vertexCount() + 1;
     // Elements left behind by an interrupted load are reused, never doubled,
     // and look as a new copy of the template would.

@@ -124,7 +124,8 @@ protected:
     {
         if (event->type() == QEvent::KeyPress) {
             auto *key = static_cast<QKeyEvent *>(event);
-            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
                 if (auto *b = qobject_cast<QAbstractButton *>(watched); b && b->isEnabled() && !key->isAutoRepeat())
                     b->click();
                 return true;
@@ -447,8 +448,14 @@ void FormWindow::rebuild(bool withWidgets)
             ++it;
             continue;
         }
-        delete it->second.widget;
-        delete it->second.timer;
+        // Later, not now: the removal may come from a handler of this very
+        // widget or timer, which is still running.
+        if (QWidget *w = it->second.widget) {
+            w->hide();
+            w->deleteLater();
+        }
+        if (TimerDriver *t = it->second.timer)
+            t->retire();
         it = items_.erase(it);
     }
     if (!withWidgets)

@@ -7,6 +7,7 @@
 
 #include <QPoint>
 #include <QRegion>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -47,8 +48,9 @@ protected:
 private:
     struct Item {
         form::Control *control = nullptr;
-        QWidget *widget = nullptr;
-        TimerDriver *timer = nullptr;
+        // Guarded: a container's removal takes its children's widgets along.
+        QPointer<QWidget> widget;
+        QPointer<TimerDriver> timer;
         std::function<void()> sync;
     };
     // Makes the items of new controls (only the timers' without widgets)

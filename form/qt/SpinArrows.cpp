@@ -19,6 +19,8 @@ SpinArrows::SpinArrows(QWidget *parent) : QWidget(parent)
 
 void SpinArrows::stepPressed()
 {
+    if (!isEnabled())
+        return;
     if (pressedHalf_ > 0 && stepUp)
         stepUp();
     else if (pressedHalf_ < 0 && stepDown)
@@ -80,6 +82,21 @@ void SpinArrows::hideEvent(QHideEvent *event)
 {
     release();
     QWidget::hideEvent(event);
+}
+
+// A release that never comes (the arrows disabled, another window or a
+// dialog taking over) must not leave the arrow stepping.
+void SpinArrows::focusOutEvent(QFocusEvent *event)
+{
+    release();
+    QWidget::focusOutEvent(event);
+}
+
+void SpinArrows::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::ActivationChange)
+        release();
+    QWidget::changeEvent(event);
 }
 
 void SpinArrows::keyPressEvent(QKeyEvent *event)

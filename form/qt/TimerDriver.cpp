@@ -51,10 +51,20 @@ void TimerDriver::aim(int firstShotMs)
     qtimer_.start(std::min(firstShotMs, toBoundary));
 }
 
+void TimerDriver::retire()
+{
+    retired_ = true;
+    qtimer_.stop();
+    deleteLater();
+}
+
 void TimerDriver::fire()
 {
     if (timer_.Tick)
         binding_.dispatch([this] { timer_.Tick(); });
+    // The handler may have removed this very timer.
+    if (retired_)
+        return;
     if (last_.PollsForNewSecond && last_.Interval > 0 && last_.TimerEnabled && !qtimer_.isActive())
         aim(1000);
 }

@@ -19,6 +19,9 @@ public:
 
     // Restarts the countdown only when the interval or the switch changed.
     void sync();
+    // Stops for good and goes once control is back in the event loop; its
+    // timer may be gone already.
+    void retire();
 
     // Milliseconds past each second boundary at which an aligned timer fires.
     static constexpr int kBoundaryMarginMs = 2;
@@ -33,6 +36,7 @@ private:
     QtBinding &binding_;
     QTimer qtimer_;
     form::TimerState last_;
+    bool retired_ = false;
 };
 
 } // namespace orbelle::formqt

@@ -139,7 +139,9 @@ TEST(AtomicFileTest, RespectsReadOnlyFilesAndSavesInReadOnlyFolders)
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "bits of the expectations missed (100: no ordinary user)";
+    if (WEXITSTATUS(status) == 100)
+        GTEST_SKIP() << "this system lets the superuser become no ordinary user";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "bits of the expectations missed";
 }
 
 #endif

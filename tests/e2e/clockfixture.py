@@ -137,8 +137,8 @@ class ClockFolder:
 
 class Clock:
     """One run of the program from a ClockFolder on an XSession. With
-    `faketime` (a time stamp), the program runs under the faketime wrapper;
-    `frozen` stops its clock at that time."""
+    `faketime` (a time stamp), the program's wall clock starts at that time
+    (libfaketime); `frozen` stops it there."""
 
     def __init__(self, session, folder, faketime=None, frozen=False):
         self.session = session

@@ -51,13 +51,18 @@ def wait_until(what, probe, timeout=None, interval=0.05):
 
 def faketime_library():
     """The libfaketime preload library, or None."""
+    import sysconfig
+    # The library of this machine's own architecture: another one installed
+    # beside it would be skipped by the loader, and the time left real.
+    multiarch = sysconfig.get_config_var('MULTIARCH') or ''
+    candidates = ['/usr/lib/%s/faketime/libfaketime.so.1' % multiarch] if multiarch else []
+    candidates += ['/usr/lib/faketime/libfaketime.so.1', '/usr/local/lib/faketime/libfaketime.so.1']
+    for path in candidates:
+        if os.path.exists(path):
+            return path
     import glob
-    for pattern in ('/usr/lib/*/faketime/libfaketime.so.1', '/usr/lib/faketime/libfaketime.so.1',
-                    '/usr/local/lib/faketime/libfaketime.so.1'):
-        found = sorted(glob.glob(pattern))
-        if found:
-            return found[0]
-    return None
+    found = sorted(glob.glob('/usr/lib/*/faketime/libfaketime.so.1'))
+    return found[0] if found else None
 
 
 def faketime_env(env, when, frozen):
@@ -70,7 +75,7 @@ def faketime_env(env, when, frozen):
     if not library:
         raise AssertionError('libfaketime is not installed (Debian package faketime)')
     env = dict(env)
-    env['LD_PRELOAD'] = library
+    env['LD_PRELOAD'] = ' '.join(p for p in (library, env.get('LD_PRELOAD', '')) if p)
     env['FAKETIME'] = when if frozen else '@' + when
     # The older and the newer name of the same switch.
     env['DONT_FAKE_MONOTONIC'] = '1'

@@ -266,6 +266,14 @@ TEST_F(SampleWindowTest, SpinArrowHeldDownRepeatsUntilReleased)
     binding.syncAll();
     pump(800);
     EXPECT_EQ(form.Text1.Text, "3") << "the arrow went on after its release";
+
+    // Disabled while held, the arrow stops although no release comes.
+    pressAt(window, lower, Qt::LeftButton);
+    EXPECT_EQ(form.Text1.Text, "2");
+    widgetOf(form.UpDown1)->setEnabled(false);
+    pump(1200);
+    EXPECT_EQ(form.Text1.Text, "2") << "a disabled arrow went on stepping";
+    widgetOf(form.UpDown1)->setEnabled(true);
 }
 
 TEST_F(SampleWindowTest, PressOnBareWindowReachesFormInTwips)
@@ -355,6 +363,9 @@ TEST_F(SampleWindowTest, RunTimeElementsGetAndLoseWidgets)
 
     extra.unload(1);
     binding.syncAll();
+    // Gone from sight at once, from memory once the event loop has it.
+    EXPECT_TRUE(copyWidget.isNull() || copyWidget->isHidden());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(copyWidget.isNull());
     EXPECT_NE(widgetOf(first), nullptr);
 }
