@@ -39,6 +39,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("OrbelleDo"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(orbelle::formqt::QtBinding::clockIcon());
+    orbelle::formqt::QtBinding::useJapaneseQtTexts();
 
     orbelle::formqt::QtBinding binding;
     struct Clock {

@@ -14,6 +14,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("OrbelleMaker"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(orbelle::formqt::QtBinding::clockIcon());
+    orbelle::formqt::QtBinding::useJapaneseQtTexts();
 
     orbelle::formqt::QtBinding binding;
     orbelle::maker::Form1 editor(binding);

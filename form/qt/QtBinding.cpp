@@ -14,10 +14,12 @@
 #include <QFile>
 #include <QIcon>
 #include <QImageReader>
+#include <QLibraryInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
+#include <QTranslator>
 #include <QWindow>
 
 #include "Conversions.h"
@@ -115,6 +117,13 @@ QIcon QtBinding::clockIcon()
         return result;
     }();
     return icon;
+}
+
+void QtBinding::useJapaneseQtTexts()
+{
+    static QTranslator translator;
+    if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&translator);
 }
 
 void QtBinding::notePress(QWidget *widget, QMouseEvent *event)

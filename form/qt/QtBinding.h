@@ -46,6 +46,9 @@ public:
 
     // The icon the program's windows and notification icons show.
     static QIcon clockIcon();
+    // Qt's own texts (the file and colour dialogs, the edit menus) in
+    // Japanese, like the forms, where Qt's Japanese translation is installed.
+    static void useJapaneseQtTexts();
 
     // Window dragging without the window manager's help.
     void notePress(QWidget *widget, QMouseEvent *event);

@@ -5,7 +5,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -144,6 +146,16 @@ TEST(FileDialog, SavesOverAFileWithoutAskingAndCancelGivesNothing)
 
     DialogAnswer cancelled;
     EXPECT_FALSE(answerNextDialog(binding, designRequest(), true, QString(), cancelled).has_value());
+}
+
+TEST(QtTexts, DialogsSpeakJapaneseWhereTheTranslationIsInstalled)
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFile::exists(folder + QStringLiteral("/qtbase_ja.qm")))
+        GTEST_SKIP() << "Qt's Japanese translation is not installed in " << folder.toStdString();
+    QtBinding::useJapaneseQtTexts();
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "File &name:"), QStringLiteral("File &name:"));
 }
 
 // ---- Keys and showing.
