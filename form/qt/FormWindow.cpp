@@ -476,29 +476,22 @@ void FormWindow::sync()
     // then they (and the fonts they would load) cost nothing, and a clock
     // that ticks all day does not walk the controls of a dialog nobody sees.
     // Its timers run all the same.
-    if (!form_.Visible && !isVisible()) {
-        if (timerRevision_ != form_.layoutRevision()) {
-            timerRevision_ = form_.layoutRevision();
-            rebuild(false);
-        }
-        for (form::Control *c : form_.controls()) {
-            if (c->kind() != form::Control::Kind::Timer)
-                continue;
-            auto it = items_.find(c->serial());
-            if (it != items_.end() && it->second.sync)
-                it->second.sync();
-        }
-        return;
-    }
-    if (layoutRevision_ != form_.layoutRevision()) {
-        layoutRevision_ = timerRevision_ = form_.layoutRevision();
-        rebuild(true);
+    const bool hidden = !form_.Visible && !isVisible();
+    if (hidden ? timerRevision_ != form_.layoutRevision() : layoutRevision_ != form_.layoutRevision()) {
+        timerRevision_ = form_.layoutRevision();
+        if (!hidden)
+            layoutRevision_ = form_.layoutRevision();
+        rebuild(!hidden);
     }
     for (form::Control *c : form_.controls()) {
+        if (hidden && c->kind() != form::Control::Kind::Timer)
+            continue;
         auto it = items_.find(c->serial());
         if (it != items_.end() && it->second.sync)
             it->second.sync();
     }
+    if (hidden)
+        return;
 
     const form::FormState now = form_;
     const form::FormState *before = last_ ? &*last_ : nullptr;

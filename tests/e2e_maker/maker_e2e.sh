@@ -78,17 +78,6 @@ wait_for() {
     done
 }
 
-# within SECONDS COMMAND...: runs COMMAND until it succeeds; false when it
-# has not within SECONDS.
-within() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
-}
-
 # ---- A private display. The number is chosen well above the ones that
 # servers asking for "any free display" take, so that a server starting
 # at the same time never probes (and disturbs) this one; a number that
@@ -225,17 +214,10 @@ if [[ -n $shots ]]; then
     import -window root "$shots/maker-save-dialog.png"
 fi
 target="$work/designs/tokei-set.ini"
-# Keys typed before the name field has taken the focus inside the dialog
-# are lost: while the dialog stays open without the file, type the name again.
-for attempt in 1 2 3; do
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$target"
-    xdotool key Return
-    within 8 test -f "$target" && break
-    viewable "$dialog" ||
-        fail "the dialog closed without writing $target; files written: $(find "$work" -name '*.ini' | tr '\n' ' ')"
-    echo "the name did not arrive whole; typing it again"
-done
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 20 "$target"
+xdotool key Return
+
 wait_for "$target to be written" test -f "$target"
 dialog_closed() {
     ! viewable "$dialog"
