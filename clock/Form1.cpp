@@ -8,6 +8,7 @@
 
 #include "ClockStateFile.h"
 #include "FaceDesignFile.h"
+#include "FilesFolder.h"
 #include "Form2.h"
 #include "Units.h"
 
@@ -154,7 +155,7 @@ void Form1::Form_Load()
     attempt([&] {
         if (design.picturePath.empty()) {
             Picture1.setPicture(nullptr);
-        } else if (auto picture = services_.loadPicture(design.picturePath)) {
+        } else if (auto picture = services_.loadPicture(locatePicture(design.picturePath, folder))) {
             Picture1.setPicture(std::move(picture));
         }
     });

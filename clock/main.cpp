@@ -1,15 +1,29 @@
-// OrbelleDo: the clock. Joins the clock's two forms to the Qt binding.
+// OrbelleDo: the clock. Joins the clock's two forms to the Qt binding, keeps
+// one clock per user and files' folder, and answers its few options.
 
 #include <QApplication>
 #include <QIcon>
 #include <QtGlobal>
-#include <clocale>
 
+#include "Autostart.h"
+#include <clocale>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "DesktopEntry.h"
+#include "FilesPlace.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "QtBinding.h"
+#include "SingleInstance.h"
 
 namespace {
+
+using orbelle::clock::CommandLine;
+
+constexpr const char *kDesktopId = "org.orbelle.OrbelleDo";
 
 // A window can neither place itself nor learn where it stands on a Wayland
 // session, so the saved position would be lost at every exit. Where an X
@@ -23,10 +37,92 @@ void preferX11WhereItKeepsThePosition()
     qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+std::vector<std::string> argumentsOf(int argc, char *argv[])
+{
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+bool hasToolkitOptions(const std::vector<std::string> &arguments)
+{
+    for (const std::string &a : arguments)
+        if (a.size() > 1 && a[0] == '-' && a[1] != '-' && a != "-h")
+            return true;
+    return false;
+}
+
+std::string programName(const char *argv0)
+{
+    const std::string path = argv0 ? argv0 : "OrbelleDo";
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+orbelle::formqt::AutostartEntry autostartEntry()
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    const std::string text = orbelle::desktopEntry(
+        {program.toStdString()},
+        {{"Name", "Orbelle"},
+         {"Name[ja]", "オルベル"},
+         {"Comment", "Desktop clock with a face of your own design"},
+         {"Comment[ja]", "自分でデザインした文字盤のデスクトップ時計"},
+         {"Icon", kDesktopId},
+         {"Terminal", "false"},
+         {"StartupWMClass", "OrbelleDo"},
+         {"X-GNOME-Autostart-enabled", "true"}});
+    return {QString::fromLatin1(kDesktopId), program, QByteArray::fromStdString(text)};
+}
+
+// Everything the clock does on the command line instead of running.
+int runCommand(const CommandLine &command, const std::string &program)
+{
+    QString error;
+    switch (command.action) {
+    case CommandLine::Action::Help:
+        std::fputs(orbelle::clock::usageText(program).c_str(), stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::printf("%s %s\n", program.c_str(), ORBELLE_VERSION);
+        return 0;
+    case CommandLine::Action::AutostartOn:
+        if (!orbelle::formqt::Autostart::enable(autostartEntry(), &error))
+            break;
+        std::printf("The clock now starts at login (%s).\n",
+                    qPrintable(orbelle::formqt::Autostart::entryPath(QString::fromLatin1(kDesktopId))));
+        return 0;
+    case CommandLine::Action::AutostartOff:
+        if (!orbelle::formqt::Autostart::disable(autostartEntry(), &error))
+            break;
+        std::printf("The clock no longer starts at login.\n");
+        return 0;
+    case CommandLine::Action::Wrong:
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), command.problem.c_str(),
+                     orbelle::clock::usageText(program).c_str());
+        return 2;
+    case CommandLine::Action::Run:
+        return 0;
+    }
+    std::fprintf(stderr, "%s: %s\n", program.c_str(), qPrintable(error));
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    const std::string program = programName(argc > 0 ? argv[0] : nullptr);
+    const std::vector<std::string> given = argumentsOf(argc, argv);
+    if (orbelle::clock::plainlyWrong(given))
+        return runCommand(orbelle::clock::readCommandLine(given), program);
+    // The options that only write a file or print need no window system.
+    if (!hasToolkitOptions(given)) {
+        const CommandLine command = orbelle::clock::readCommandLine(given);
+        if (command.action != CommandLine::Action::Run) {
+            QCoreApplication core(argc, argv);
+            return runCommand(command, program);
+        }
+    }
+
     preferX11WhereItKeepsThePosition();
     // The face is a few hundred pixels: sending it over the X connection
     // costs less than the shared-memory round trip, which wakes the program
@@ -37,9 +133,24 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("OrbelleDo"));
+    QApplication::setApplicationVersion(QStringLiteral(ORBELLE_VERSION));
+    QApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(orbelle::formqt::QtBinding::clockIcon());
     orbelle::formqt::QtBinding::useJapaneseQtTexts();
+
+    // What is left once the toolkit took its own options.
+    const CommandLine command = orbelle::clock::readCommandLine(argumentsOf(argc, argv));
+    if (command.action != CommandLine::Action::Run)
+        return runCommand(command, program);
+
+    using orbelle::formqt::FilesPlace;
+    const std::filesystem::path folder = FilesPlace::folder();
+    orbelle::formqt::SingleInstance single(FilesPlace::fromPath(folder));
+    if (!single.claim())
+        return 0;  // the running clock was asked to come to the front
+    if (FilesPlace::usesUserFolder())
+        FilesPlace::seedSampleFace(folder, FilesPlace::sampleFaceFolder());
 
     orbelle::formqt::QtBinding binding;
     struct Clock {
@@ -54,6 +165,9 @@ int main(int argc, char *argv[])
         if (form == &clock.form1)
             QCoreApplication::quit();
     });
+    // A second start shows the clock (also when it was hidden) in front.
+    QObject::connect(&single, &orbelle::formqt::SingleInstance::activationRequested, &app,
+                     [&] { binding.dispatch([&] { clock.form1.Show(); }); });
     binding.load(clock.form1);
     const int status = app.exec();
     binding.releaseWindows();

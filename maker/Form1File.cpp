@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "FaceDesignFile.h"
+#include "FilesFolder.h"
 #include "TextEncoding.h"
 
 namespace orbelle::maker {
@@ -139,7 +140,7 @@ void Form1::Command8_Click()
         if (d.picturePath.empty()) {
             Picture1.setPicture(nullptr);
         } else {
-            auto picture = services_.loadPicture(d.picturePath);
+            auto picture = services_.loadPicture(locatePicture(d.picturePath, pathFromUtf8(*path).parent_path()));
             if (!picture)
                 return;
             Picture1.setPicture(std::move(picture));

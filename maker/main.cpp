@@ -12,6 +12,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("OrbelleMaker"));
+    QApplication::setApplicationVersion(QStringLiteral(ORBELLE_VERSION));
+    // Desktops find the window's icon and entry through this name.
+    QApplication::setDesktopFileName(QStringLiteral("org.orbelle.OrbelleMaker"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(orbelle::formqt::QtBinding::clockIcon());
     orbelle::formqt::QtBinding::useJapaneseQtTexts();

@@ -1,9 +1,9 @@
 // MakeFace: draws the sample clock face and writes a tokei-set.ini for it.
 //
-//   MakeFace OUTPUT_FOLDER
+//   MakeFace OUTPUT_FOLDER [--relative-picture]
 //
 // writes OUTPUT_FOLDER/face.png and OUTPUT_FOLDER/tokei-set.ini, whose
-// picture line holds the absolute path of face.png. The picture and the
+// picture line holds the absolute path of face.png (or just "face.png"). The picture and the
 // design are made together here so that the dial, the hands area and the
 // window size can never disagree.
 //
@@ -303,8 +303,11 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: MakeFace OUTPUT_FOLDER\n");
+    // --relative-picture names the picture by its bare file name, for a face
+    // that is copied elsewhere together with its picture.
+    const bool relative = argc == 3 && qstrcmp(argv[2], "--relative-picture") == 0;
+    if (argc != 2 && !relative) {
+        std::fprintf(stderr, "usage: MakeFace OUTPUT_FOLDER [--relative-picture]\n");
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
@@ -325,7 +328,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "MakeFace: cannot write %s\n", qPrintable(picture));
         return 1;
     }
-    if (!writeFile(ini, designFor(picture))) {
+    if (!writeFile(ini, designFor(relative ? QStringLiteral("face.png") : picture))) {
         std::fprintf(stderr, "MakeFace: cannot write %s\n", qPrintable(ini));
         return 1;
     }

@@ -23,6 +23,7 @@
 #include <QWindow>
 
 #include "Conversions.h"
+#include "FilesPlace.h"
 #include "FormWindow.h"
 #include "QtPicture.h"
 #include "SystemBeep.h"
@@ -175,6 +176,9 @@ std::shared_ptr<const form::Picture> QtBinding::loadPicture(const std::string &p
     QImage image = reader.read();
     if (image.isNull())
         return nullptr;
+    // A name such as face@2x.png makes the reader mark the picture for a
+    // denser screen; the face is drawn pixel for pixel whatever its name.
+    image.setDevicePixelRatio(1.0);
     image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                           : QImage::Format_RGB32);
     return std::make_shared<QtPicture>(path, std::move(image));
@@ -248,11 +252,8 @@ void QtBinding::beginWindowDrag(form::Form &form)
 
 std::filesystem::path QtBinding::programFolder()
 {
-#ifdef _WIN32
-    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
-#endif
+    // The program's own folder where it is portable, otherwise the user's.
+    return FilesPlace::folder();
 }
 
 std::optional<std::string> QtBinding::runFileDialog(const form::FileDialogRequest &request, bool save)
@@ -308,11 +309,7 @@ std::optional<int> QtBinding::chooseColor(int initial)
 
 bool QtBinding::setCurrentDirectory(const std::filesystem::path &folder)
 {
-#ifdef _WIN32
-    return QDir::setCurrent(QString::fromStdWString(folder.wstring()));
-#else
-    return QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(folder.string())));
-#endif
+    return QDir::setCurrent(FilesPlace::fromPath(folder));
 }
 
 int QtBinding::twipsPerPixelX()

@@ -1,0 +1,110 @@
+#include "SingleInstance.h"
+
+#include <QCryptographicHash>
+#include <algorithm>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace orbelle::formqt {
+
+namespace {
+
+const QByteArray kShow = "show\n";
+const QByteArray kShown = "shown\n";
+
+QString userName()
+{
+    for (const char *name : {"USER", "USERNAME", "LOGNAME"})
+        if (const QString value = qEnvironmentVariable(name); !value.isEmpty())
+            return value;
+    return QStringLiteral("user");
+}
+
+// Where the socket and lock go: the user's runtime folder (private to the
+// user) where the desktop has one, otherwise the temporary folder with the
+// user's name in the key.
+QString privateFolder()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &key, QObject *parent) : QObject(parent)
+{
+    const QByteArray digest =
+        QCryptographicHash::hash((userName() + QLatin1Char('\n') + key).toUtf8(), QCryptographicHash::Sha256);
+    const QString name = QStringLiteral("orbelle-") + QString::fromLatin1(digest.toHex().left(24));
+#ifdef _WIN32
+    serverName_ = name;  // a pipe name, kept apart per user by the digest
+#else
+    serverName_ = QDir(privateFolder()).filePath(name);
+#endif
+    lock_ = std::make_unique<QLockFile>(QDir(privateFolder()).filePath(name + QStringLiteral(".lock")));
+    // A lock whose holder is gone is taken over at once; a live holder keeps it.
+    lock_->setStaleLockTime(0);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::answer);
+}
+
+SingleInstance::~SingleInstance()
+{
+    server_.close();
+}
+
+bool SingleInstance::claim(int waitMs)
+{
+    if (lock_->tryLock(0)) {
+        // The lock makes this copy the only one; a socket file left by a
+        // copy that died is removed before listening.
+        QLocalServer::removeServer(serverName_);
+        server_.listen(serverName_);
+        return true;
+    }
+    askRunningCopy(waitMs);
+    return false;
+}
+
+bool SingleInstance::askRunningCopy(int waitMs)
+{
+    // The running copy may hold the lock a moment before it listens.
+    const QDeadlineTimer deadline(waitMs);
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(serverName_);
+        if (socket.waitForConnected(int(std::max<qint64>(1, deadline.remainingTime())))) {
+            socket.write(kShow);
+            socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime())));
+            while (socket.bytesAvailable() < kShown.size()
+                   && socket.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
+                ;
+            return socket.readAll().startsWith(kShown);
+        }
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+void SingleInstance::answer()
+{
+    while (QLocalSocket *socket = server_.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine())
+                return;
+            const QByteArray line = socket->readLine();
+            if (line == kShow) {
+                emit activationRequested();
+                socket->write(kShown);
+                socket->flush();
+            }
+            socket->disconnectFromServer();
+        });
+    }
+}
+
+} // namespace orbelle::formqt
