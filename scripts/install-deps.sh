@@ -10,6 +10,7 @@ packages=(
   libcanberra-dev
   xvfb xauth trayer xdotool x11-utils x11-apps imagemagick faketime python3
   fonts-ipafont-gothic
+  desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-dev
 )
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
@@ -13,6 +14,8 @@ namespace orbelle::formqt {
 namespace {
 
 const QByteArray kShow = "show\n";
+// sockaddr_un holds 108 bytes on Linux; less elsewhere.
+constexpr int kLongestSocketPath = 100;
 const QByteArray kShown = "shown\n";
 
 QString userName()
@@ -38,16 +41,26 @@ SingleInstance::SingleInstance(const QString &key, QObject *parent) : QObject(pa
 {
     const QByteArray digest =
         QCryptographicHash::hash((userName() + QLatin1Char('\n') + key).toUtf8(), QCryptographicHash::Sha256);
-    const QString name = QStringLiteral("orbelle-") + QString::fromLatin1(digest.toHex().left(24));
-#ifdef _WIN32
-    serverName_ = name;  // a pipe name, kept apart per user by the digest
-#else
-    serverName_ = QDir(privateFolder()).filePath(name);
-#endif
-    lock_ = std::make_unique<QLockFile>(QDir(privateFolder()).filePath(name + QStringLiteral(".lock")));
+    const QString name = QStringLiteral("orbelle-") + QString::fromLatin1(digest.toHex().left(20));
+    const QString folder = privateFolder();
+    lock_ = std::make_unique<QLockFile>(QDir(folder).filePath(name + QStringLiteral(".lock")));
     // A lock whose holder is gone is taken over at once; a live holder keeps it.
     lock_->setStaleLockTime(0);
+#ifdef _WIN32
+    serverName_ = name;  // a pipe name, kept apart per user by the digest
     server_.setSocketOptions(QLocalServer::UserAccessOption);
+#else
+    // A socket's path is limited to about a hundred bytes; where the
+    // private folder's path is too long, the socket goes to the temporary
+    // folder under the bare name, open to the user alone.
+    const QString full = QDir(folder).filePath(name);
+    if (QFile::encodeName(full).size() < kLongestSocketPath) {
+        serverName_ = full;
+    } else {
+        serverName_ = name;
+        server_.setSocketOptions(QLocalServer::UserAccessOption);
+    }
+#endif
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::answer);
 }
 

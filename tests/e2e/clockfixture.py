@@ -140,12 +140,18 @@ class Clock:
     `faketime` (a time stamp), the program's wall clock starts at that time
     (libfaketime); `frozen` stops it there."""
 
-    def __init__(self, session, folder, faketime=None, frozen=False):
+    def __init__(self, session, folder, faketime=None, frozen=False, wrapper=(), env=None, cwd=None):
+        """`wrapper` goes before the program on the command line (to run it
+        as another user, say); `env` and `cwd` replace the session's
+        environment and the folder's path."""
         self.session = session
         self.folder = folder
-        argv = [folder.program]
-        env = faketime_env(session.env, faketime, frozen) if faketime else None
-        self.process = session.spawn(argv, 'clock-%s.log' % os.path.basename(folder.path), env=env, cwd=folder.path)
+        argv = list(wrapper) + [folder.program]
+        env = env or None
+        if faketime:
+            env = faketime_env(env or session.env, faketime, frozen)
+        self.process = session.spawn(argv, 'clock-%s.log' % os.path.basename(folder.path), env=env,
+                                     cwd=cwd or folder.path)
         self.window = None
         # Windows of this run that the tests have met: they must go away
         # with the program.
