@@ -8,6 +8,7 @@
 
 #include "FilesFolder.h"
 #include "TemporaryFolder.h"
+#include "TextEncoding.h"
 
 using namespace orbelle;
 namespace fs = std::filesystem;
@@ -140,7 +141,9 @@ TEST(FilesFolderTest, FindsAPictureBesideTheDesignWhenTheCurrentFolderLacksIt)
     fs::create_directories(design / "pics");
     fs::create_directories(current);
     touch(design / "face.png");
-    touch(design / "pics" / "顔.png");
+    // Japanese names as the forms hold them, UTF-8 on every system.
+    const fs::path japanese = pathFromUtf8("pics/顔.png");
+    touch(design / japanese);
     touch(current / "here.png");
     touch(design / "here.png");
     const std::string absolute = text(design / "face.png");
@@ -152,7 +155,7 @@ TEST(FilesFolderTest, FindsAPictureBesideTheDesignWhenTheCurrentFolderLacksIt)
     };
     const Case cases[] = {
         {"face.png", design, text(design / "face.png")},
-        {"pics/顔.png", design, text(design / "pics" / "顔.png")},
+        {"pics/顔.png", design, text(design / japanese)},
         {"here.png", design, "here.png"},       // the current folder comes first
         {"none.png", design, "none.png"},       // nowhere: left for the reader to fail
         {absolute, current, absolute},
