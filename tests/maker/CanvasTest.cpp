@@ -13,10 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseNames.h"
 #include "FakeServices.h"
 #include "Form1.h"
 
 namespace {
+
+using orbelle::testing::PrintTo;
 
 using orbelle::Value;
 using orbelle::maker::Form1;
@@ -313,6 +316,11 @@ struct GripDrag {
     double dx, dy;         // pointer movement, twips
     const char *frameAfter; // the frame once moved, "left,top widthxheight"
 };
+
+void PrintTo(const GripDrag &c, std::ostream *os)
+{
+    *os << c.grip.name;
+}
 
 class FrameGripDrag : public Canvas, public ::testing::WithParamInterface<GripDrag> {
 protected:

@@ -11,12 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "CaseNames.h"
 #include "FakeServices.h"
 #include "Form1.h"
 #include "Units.h"
 
 namespace orbelle::maker {
 namespace {
+
+using orbelle::testing::PrintTo;
 
 using testing::FakeServices;
 

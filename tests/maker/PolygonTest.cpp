@@ -16,11 +16,14 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseNames.h"
 #include "FakeServices.h"
 #include "Form1.h"
 #include "MouseRouting.h"
 
 namespace {
+
+using orbelle::testing::PrintTo;
 
 namespace fs = std::filesystem;
 namespace form = orbelle::form;

@@ -18,10 +18,13 @@
 
 #include <gtest/gtest.h>
 
+#include "CaseNames.h"
 #include "FakeServices.h"
 #include "Form1.h"
 
 namespace {
+
+using orbelle::testing::PrintTo;
 
 namespace fs = std::filesystem;
 using orbelle::Value;
