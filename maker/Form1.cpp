@@ -307,7 +307,7 @@ void Form1::wire()
 
 void Form1::Form_Load()
 {
-    flag = 0;
+    flag = kDragNone;
     pi = 3.14159265358979;
     services_.setCurrentDirectory(services_.programFolder());
     placeHands();

@@ -104,8 +104,20 @@ public:
     form::Label Label1{"Label1"};   // hands-area grip
 
     // ---- Editor state.
+    // What the pressed mouse button is dragging, held in `flag`.
+    static constexpr int kDragNone = 0;
+    static constexpr int kDragFrame = 1;             // the picture frame, Image1
+    static constexpr int kDragHandsArea = 2;         // the hands area, Image2
+    static constexpr int kDragHandsGrip = 31;        // the hands-area grip, Label1
+    static constexpr int kDragGripBottomLeft = 41;   // the frame grips Label6,
+    static constexpr int kDragGripBottomRight = 42;  //  Label5
+    static constexpr int kDragGripTopRight = 43;     //  and Label7
+    // The editing mode, held in `Tflag`.
+    static constexpr int kModeNormal = 0;
+    static constexpr int kModeCreate = 1;            // a click appends a vertex
+    static constexpr int kModeCorrect = 2;           // a click moves the named vertex
     Value PPPx, PPPy;       // drag anchor, twips relative to the pressed control
-    Value flag;             // drag code: 0 none, 1 frame, 2 hands area, 31 hands grip, 41-43 frame grips
+    Value flag;             // drag code, one of the kDrag... codes below
     Value SetX, SetY;       // frame left and top after the last move, twips
     Value SetW, SetH;       // size reached by the last grip drag, twips
     Value SetTX, SetTY;     // hands-area left and top, twips
@@ -114,7 +126,7 @@ public:
     double pi = 0;
     Value poPic;            // direction of the panning button last pressed
     Value idx;              // number of polygon vertices
-    Value Tflag;            // editing mode: empty or 0 normal, 1 vertex creation, 2 vertex correction
+    Value Tflag;            // editing mode: kModeCreate, kModeCorrect, or normal (empty or kModeNormal)
     // The colour the colour dialog returned last; it opens on it.
     int CommonDialog1Color = 0;
 

@@ -106,7 +106,7 @@ void moveHandsArea(Form1 &f, double left, double top)
 
 bool normalMode(const Value &mode)
 {
-    return !sameNumber(mode, 1) && !sameNumber(mode, 2);
+    return !sameNumber(mode, Form1::kModeCreate) && !sameNumber(mode, Form1::kModeCorrect);
 }
 
 } // namespace
@@ -115,8 +115,8 @@ void Form1::Image1_MouseDown(int, int, float X, float Y)
 {
     PPPx = double(X);
     PPPy = double(Y);
-    flag = 1;
-    if (sameNumber(Tflag, 1) || sameNumber(Tflag, 2)) {
+    flag = kDragFrame;
+    if (!normalMode(Tflag)) {
         editVertexAt(X, Y);
         return;
     }
@@ -130,7 +130,7 @@ void Form1::Image1_MouseDown(int, int, float X, float Y)
 
 void Form1::Image1_MouseMove(int, int, float X, float Y)
 {
-    if (!sameNumber(flag, 1) || !normalMode(Tflag))
+    if (!sameNumber(flag, kDragFrame) || !normalMode(Tflag))
         return;
     // X and Y are measured from the frame's current place, so the point
     // first pressed stays under the pointer.
@@ -139,11 +139,11 @@ void Form1::Image1_MouseMove(int, int, float X, float Y)
 
 void Form1::Image1_MouseUp(int, int, float, float)
 {
-    if (!sameNumber(flag, 1))
+    if (!sameNumber(flag, kDragFrame))
         return;
     SetX = double(Image1.Left);
     SetY = double(Image1.Top);
-    flag = 0;
+    flag = kDragNone;
 }
 
 namespace {
@@ -174,12 +174,16 @@ static void releaseFrameGrip(Form1 &f)
     f.Label5.Top = f.Label6.Top;
     f.Shape1.Left = f.Image1.Left;
     f.Shape1.Top = f.Image1.Top;
-    f.flag = 0;
+    f.flag = Form1::kDragNone;
 }
 
 namespace {
 
-enum class Grip { BottomRight = 42, BottomLeft = 41, TopRight = 43 };
+enum class Grip {
+    BottomRight = Form1::kDragGripBottomRight,
+    BottomLeft = Form1::kDragGripBottomLeft,
+    TopRight = Form1::kDragGripTopRight,
+};
 
 void dragGrip(Form1 &f, Grip grip, float X, float Y)
 {
@@ -224,28 +228,28 @@ void dragGrip(Form1 &f, Grip grip, float X, float Y)
 
 } // namespace
 
-void Form1::Label5_MouseDown(int, int, float X, float Y) { pressGrip(*this, X, Y, 42); }
-void Form1::Label6_MouseDown(int, int, float X, float Y) { pressGrip(*this, X, Y, 41); }
-void Form1::Label7_MouseDown(int, int, float X, float Y) { pressGrip(*this, X, Y, 43); }
+void Form1::Label5_MouseDown(int, int, float X, float Y) { pressGrip(*this, X, Y, kDragGripBottomRight); }
+void Form1::Label6_MouseDown(int, int, float X, float Y) { pressGrip(*this, X, Y, kDragGripBottomLeft); }
+void Form1::Label7_MouseDown(int, int, float X, float Y) { pressGrip(*this, X, Y, kDragGripTopRight); }
 void Form1::Label5_MouseMove(int, int, float X, float Y) { dragGrip(*this, Grip::BottomRight, X, Y); }
 void Form1::Label6_MouseMove(int, int, float X, float Y) { dragGrip(*this, Grip::BottomLeft, X, Y); }
 void Form1::Label7_MouseMove(int, int, float X, float Y) { dragGrip(*this, Grip::TopRight, X, Y); }
 
 void Form1::Label5_MouseUp(int, int, float, float)
 {
-    if (sameNumber(flag, 42))
+    if (sameNumber(flag, kDragGripBottomRight))
         releaseFrameGrip(*this);
 }
 
 void Form1::Label6_MouseUp(int, int, float, float)
 {
-    if (sameNumber(flag, 41))
+    if (sameNumber(flag, kDragGripBottomLeft))
         releaseFrameGrip(*this);
 }
 
 void Form1::Label7_MouseUp(int, int, float, float)
 {
-    if (sameNumber(flag, 43))
+    if (sameNumber(flag, kDragGripTopRight))
         releaseFrameGrip(*this);
 }
 
@@ -267,23 +271,23 @@ void Form1::Picture1_MouseMove(int, int, float X, float Y)
 {
     // The pointer has left the dragged object; X and Y are canvas twips, so
     // the object is put back under it with the anchor it was pressed at.
-    if (sameNumber(flag, 1)) {
+    if (sameNumber(flag, kDragFrame)) {
         moveFrame(*this, double(X) - numberOr(PPPx, 0), double(Y) - numberOr(PPPy, 0));
-    } else if (sameNumber(flag, 2)) {
+    } else if (sameNumber(flag, kDragHandsArea)) {
         moveHandsArea(*this, double(X) - numberOr(PPPx, 0), double(Y) - numberOr(PPPy, 0));
     }
 }
 
 void Form1::Picture1_MouseUp(int, int, float, float)
 {
-    if (sameNumber(flag, 1)) {
+    if (sameNumber(flag, kDragFrame)) {
         SetX = double(Image1.Left);
         SetY = double(Image1.Top);
-        flag = 0;
-    } else if (sameNumber(flag, 2)) {
+        flag = kDragNone;
+    } else if (sameNumber(flag, kDragHandsArea)) {
         SetTX = double(Image2.Left);
         SetTY = double(Image2.Top);
-        flag = 0;
+        flag = kDragNone;
     }
 }
 
@@ -297,7 +301,7 @@ void Form1::chooseRoundOrSquare(form::OptionButton &own, form::ShapeKind figure)
         c->Visible = true;
     UpDown1.Enabled = false;
     Text4.Enabled = false;
-    Tflag = 0;
+    Tflag = kModeNormal;
     // The polygon is hidden, not deleted.
     const int n = vertexCount();
     for (int i : existing(Line17, 0, n))
@@ -338,14 +342,14 @@ void Form1::Image2_MouseDown(int, int, float X, float Y)
 {
     PPPx = double(X);
     PPPy = double(Y);
-    flag = 2;
+    flag = kDragHandsArea;
     hideFrameGrips(*this);
     Label1.Visible = true;
 }
 
 void Form1::Image2_MouseMove(int, int, float X, float Y)
 {
-    if (!sameNumber(flag, 2))
+    if (!sameNumber(flag, kDragHandsArea))
         return;
     moveHandsArea(*this, double(Image2.Left) + (double(X) - numberOr(PPPx, 0)), double(Image2.Top) + (double(Y) - numberOr(PPPy, 0)));
     placeCentreLines();
@@ -354,11 +358,11 @@ void Form1::Image2_MouseMove(int, int, float X, float Y)
 
 void Form1::Image2_MouseUp(int, int, float, float)
 {
-    if (!sameNumber(flag, 2))
+    if (!sameNumber(flag, kDragHandsArea))
         return;
     SetTX = double(Image2.Left);
     SetTY = double(Image2.Top);
-    flag = 0;
+    flag = kDragNone;
 }
 
 void Form1::Label1_MouseDown(int, int, float X, float Y)
@@ -366,12 +370,12 @@ void Form1::Label1_MouseDown(int, int, float X, float Y)
     PPPx = double(X);
     PPPy = double(Y);
     atLeastFloor(Image2);
-    flag = 31;
+    flag = kDragHandsGrip;
 }
 
 void Form1::Label1_MouseMove(int Button, int Shift, float X, float Y)
 {
-    if (!sameNumber(flag, 31))
+    if (!sameNumber(flag, kDragHandsGrip))
         return;
     const float a = Image2.Left;
     const float b = Image2.Top;
@@ -393,12 +397,12 @@ void Form1::Label1_MouseMove(int Button, int Shift, float X, float Y)
 
 void Form1::Label1_MouseUp(int, int, float, float)
 {
-    if (!sameNumber(flag, 31))
+    if (!sameNumber(flag, kDragHandsGrip))
         return;
     atLeastFloor(Image2);
     Shape2.Left = Image2.Left;
     Shape2.Top = Image2.Top;
-    flag = 0;
+    flag = kDragNone;
 }
 
 } // namespace orbelle::maker

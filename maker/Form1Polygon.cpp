@@ -31,9 +31,9 @@ void Form1::editVertexAt(float X, float Y)
     // The vertex lies where the frame was pressed, in canvas twips.
     const float x = Image1.Left + X;
     const float y = Image1.Top + Y;
-    if (sameNumber(Tflag, 1))
+    if (sameNumber(Tflag, kModeCreate))
         appendVertex(x, y);
-    else if (sameNumber(Tflag, 2))
+    else if (sameNumber(Tflag, kModeCorrect))
         moveVertex(x, y);
 }
 
@@ -111,7 +111,7 @@ void Form1::moveVertex(float x, float y)
 void Form1::Command13_Click()
 {
     Caption = kTitleCreate;
-    Tflag = 1;
+    Tflag = kModeCreate;
     for (form::Control *c : std::initializer_list<form::Control *>{&Image2, &Shape2, &Label1, &Line1, &Line2, &Line3,
                                                                     &Line4, &Line5, &Label5, &Label6, &Label7})
         c->Visible = false;
@@ -129,7 +129,7 @@ void Form1::Command14_Click()
         c->Visible = true;
     UpDown1.Enabled = false;
     Text4.Enabled = false;
-    Tflag = 0;
+    Tflag = kModeNormal;
     for (int i : existing(Label17, 0, vertexCount()))
         Label17[i].Visible = false;
     Image2.Visible = true;
@@ -140,7 +140,7 @@ void Form1::Command15_Click()
     Caption = kTitleCorrect;
     for (form::Line *l : {&Line1, &Line2, &Line3, &Line4, &Line5})
         l->Visible = false;
-    Tflag = 2;
+    Tflag = kModeCorrect;
     const int n = vertexCount();
     if (n > 2) {
         UpDown1.Enabled = true;
