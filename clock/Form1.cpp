@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "AtomicFile.h"
 #include "ClockStateFile.h"
 #include "FaceDesignFile.h"
 #include "FilesFolder.h"
@@ -102,6 +103,10 @@ void Form1::Form_Load()
     HariHlength = 0;
 
     const std::filesystem::path folder = services_.programFolder();
+    // A save that was cut short is finished, or its left-overs cleared,
+    // before either file is read.
+    attempt([&] { recoverInterruptedWrites(folder / kDesignFileName); });
+    attempt([&] { recoverInterruptedWrites(folder / kStateFileName); });
 
     FaceDesign design;
     attempt([&] { readDesignFileForClock(folder / kDesignFileName, design); });

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -14,7 +18,9 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <signal.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -23,9 +29,12 @@ namespace orbelle {
 
 namespace {
 
+constexpr std::string_view temporaryMark = ".tmp-";
+
 // A name beside the target that no other writer picks: the process id keeps
 // two programs apart, the counter two writes of one program, and the clock
-// a program that reuses the id of one that died mid-write.
+// a program that reuses the id of one that died mid-write. The process id
+// comes first after the mark: the start-up clean-up reads it back.
 std::filesystem::path temporaryNameFor(const std::filesystem::path &path, unsigned attempt)
 {
     static std::atomic<unsigned> counter{0};
@@ -37,12 +46,29 @@ std::filesystem::path temporaryNameFor(const std::filesystem::path &path, unsign
     const auto ticks = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     std::filesystem::path name = path;
-    name += ".tmp-" + std::to_string(process) + "-" + std::to_string(counter++) + "-"
+    name += std::string(temporaryMark) + std::to_string(process) + "-" + std::to_string(counter++) + "-"
         + std::to_string(ticks % 1000000007ULL) + "-" + std::to_string(attempt);
     return name;
 }
 
 constexpr unsigned maxAttempts = 100;
+
+// Where a write to the path lands: through every symbolic link to the file
+// that the last one names (which need not exist yet). Nothing for a loop of
+// links.
+std::optional<std::filesystem::path> throughLinks(std::filesystem::path path)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+            return path;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error)
+            return std::nullopt;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return std::nullopt;
+}
 
 #ifdef _WIN32
 
@@ -79,7 +105,87 @@ bool writeAndReplace(const std::filesystem::path &path, std::string_view bytes)
     return false;
 }
 
+std::optional<std::string> readRegularFile(const std::filesystem::path &path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+bool isRegularFileHere(const std::filesystem::path &path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+// A writer keeps its temporary file open without sharing until it is
+// renamed, so only an abandoned one can be deleted.
+void removeIfAbandoned(const std::filesystem::path &temporary, unsigned long /*writer*/)
+{
+    DeleteFileW(temporary.c_str());
+}
+
 #else
+
+// Opened without waiting for the other end of a FIFO or for a device, and
+// kept only when it is a regular file. -1 otherwise.
+int openRegularFile(const std::filesystem::path &path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    const int mode = ::fcntl(fd, F_GETFL);
+    if (mode >= 0)
+        ::fcntl(fd, F_SETFL, mode & ~O_NONBLOCK);
+    return fd;
+}
+
+std::optional<std::string> readRegularFile(const std::filesystem::path &path)
+{
+    const int fd = openRegularFile(path, O_RDONLY);
+    if (fd < 0)
+        return std::nullopt;
+    std::string bytes;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(status.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t done = ::read(fd, buffer, sizeof buffer);
+        if (done == 0)
+            break;
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(done));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool isRegularFileHere(const std::filesystem::path &path)
+{
+    const int fd = openRegularFile(path, O_RDONLY);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
 
 bool writeAll(int fd, std::string_view bytes)
 {
@@ -94,6 +200,13 @@ bool writeAll(int fd, std::string_view bytes)
         written += static_cast<std::size_t>(done);
     }
     return true;
+}
+
+// The whole file from its start, cut to the new length and on disk.
+bool rewriteFrom(int fd, std::string_view bytes)
+{
+    return ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes)
+        && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
 }
 
 // The rename is only durable once the folder's entry is on disk too; a
@@ -122,24 +235,239 @@ bool openableForWriting(const std::filesystem::path &path)
     return true;
 }
 
+enum class Replaced { Yes, No, FolderRefused };
+
+// The bytes to a new temporary file beside the path, renamed over it.
+// `mode`, when not negative, is the new file's permissions; otherwise the
+// umask decides, as for any newly created file.
+Replaced replaceBeside(const std::filesystem::path &path, std::string_view bytes, int mode)
+{
+    for (unsigned attempt = 0; attempt < maxAttempts; ++attempt) {
+        const std::filesystem::path temporary = temporaryNameFor(path, attempt);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST || errno == EINTR)
+                continue;
+            return errno == EACCES || errno == EPERM ? Replaced::FolderRefused : Replaced::No;
+        }
+        // Held until the file is renamed or removed: a start-up clean-up
+        // leaves a temporary file alone while its writer holds the lock.
+        ::flock(fd, LOCK_EX | LOCK_NB);
+        if (mode >= 0)
+            ::fchmod(fd, static_cast<mode_t>(mode));
+        bool ok = writeAll(fd, bytes);
+        ok = ok && ::fsync(fd) == 0;
+        ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+        if (!ok)
+            ::unlink(temporary.c_str());
+        ::close(fd);
+        if (!ok)
+            return Replaced::No;
+        syncFolder(path);
+        return Replaced::Yes;
+    }
+    return Replaced::No;
+}
+
+// ---- The journal of in-place rewrites.
+//
+// One file a target in $XDG_STATE_HOME/orbelle (~/.local/state/orbelle),
+// named after the target's absolute path. It holds a header line, the
+// target's path, the length and a checksum of the new bytes, then the
+// bytes; it is put in place whole (temporary file and rename), so a journal
+// that does not check out was never finished and the target never touched.
+
+constexpr std::string_view journalMagic = "orbelle in-place rewrite 1";
+
+std::optional<std::filesystem::path> stateFolder()
+{
+    const char *state = std::getenv("XDG_STATE_HOME");
+    if (state && *state && std::filesystem::path(state).is_absolute())
+        return std::filesystem::path(state) / "orbelle";
+    const char *home = std::getenv("HOME");
+    if (home && *home)
+        return std::filesystem::path(home) / ".local" / "state" / "orbelle";
+    return std::nullopt;
+}
+
+std::uint64_t checksum(std::string_view bytes)
+{
+    std::uint64_t hash = 14695981039346656037ULL; // FNV-1a
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+std::string hex(std::uint64_t value)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, value >>= 4)
+        text[std::size_t(i)] = digits[value & 15];
+    return text;
+}
+
+std::string absoluteText(const std::filesystem::path &path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return (error ? path : absolute).lexically_normal().string();
+}
+
+std::optional<std::filesystem::path> journalFor(const std::filesystem::path &target)
+{
+    const auto folder = stateFolder();
+    if (!folder)
+        return std::nullopt;
+    return *folder / ("rewrite-" + hex(checksum(absoluteText(target))));
+}
+
+struct JournalEntry {
+    std::string target;
+    std::string_view bytes; // inside the journal's text
+};
+
+std::optional<JournalEntry> parseJournal(std::string_view text)
+{
+    auto line = [&text]() -> std::optional<std::string_view> {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view result = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        return result;
+    };
+    auto number = [](std::string_view digits, int base) -> std::optional<std::uint64_t> {
+        std::uint64_t value = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+        if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
+            return std::nullopt;
+        return value;
+    };
+    const auto magic = line();
+    if (!magic || *magic != journalMagic)
+        return std::nullopt;
+    const auto pathLength = line();
+    const auto length = pathLength ? number(*pathLength, 10) : std::nullopt;
+    if (!length || *length >= text.size())
+        return std::nullopt;
+    JournalEntry entry;
+    entry.target = std::string(text.substr(0, std::size_t(*length)));
+    text.remove_prefix(std::size_t(*length));
+    if (text.empty() || text.front() != '\n')
+        return std::nullopt;
+    text.remove_prefix(1);
+    const auto sizeLine = line();
+    const auto sumLine = line();
+    const auto size = sizeLine ? number(*sizeLine, 10) : std::nullopt;
+    const auto sum = sumLine ? number(*sumLine, 16) : std::nullopt;
+    if (!size || !sum || *size != text.size() || checksum(text) != *sum)
+        return std::nullopt;
+    entry.bytes = text;
+    return entry;
+}
+
+// The journal of a rewrite of the target, on disk, or nothing where the
+// state folder cannot take it.
+std::optional<std::filesystem::path> writeJournal(const std::filesystem::path &target, std::string_view bytes)
+{
+    const auto journal = journalFor(target);
+    if (!journal)
+        return std::nullopt;
+    std::error_code error;
+    std::filesystem::create_directories(journal->parent_path(), error);
+    const std::string path = absoluteText(target);
+    std::string text;
+    text.reserve(bytes.size() + path.size() + 96);
+    text.append(journalMagic).append("\n");
+    text.append(std::to_string(path.size())).append("\n").append(path).append("\n");
+    text.append(std::to_string(bytes.size())).append("\n");
+    text.append(hex(checksum(bytes))).append("\n");
+    text.append(bytes);
+    // Private: it holds what the target holds.
+    if (replaceBeside(*journal, text, 0600) != Replaced::Yes)
+        return std::nullopt;
+    return journal;
+}
+
+void removeJournal(const std::filesystem::path &journal)
+{
+    if (::unlink(journal.c_str()) == 0)
+        syncFolder(journal);
+}
+
 // The old file rewritten where it stands: the way left when the folder
 // takes no new file but the file itself may be written. Not cut short
-// before the new bytes are in; when writing fails, the old bytes are put
-// back as far as the disk allows.
+// before the new bytes are in; the journal finishes a rewrite cut short by
+// the program's end, and when writing fails, the old bytes are put back as
+// far as the disk allows.
 bool writeInPlace(const std::filesystem::path &path, std::string_view bytes)
 {
-    const std::optional<std::string> old = readWholeFile(path);
+    const std::optional<std::string> old = readRegularFile(path);
     if (!old)
         return false;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = openRegularFile(path, O_RDWR);
     if (fd < 0)
         return false;
-    bool ok = writeAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
-    if (!ok && ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, *old)) {
-        if (::ftruncate(fd, static_cast<off_t>(old->size())) == 0)
-            ::fsync(fd);
+    // Without a usable state folder the rewrite goes ahead unguarded, as
+    // a save that is never made loses more than one that may be cut short.
+    const auto journal = writeJournal(path, bytes);
+    const bool ok = rewriteFrom(fd, bytes);
+    const bool restored = !ok && rewriteFrom(fd, *old);
+    const bool closed = ::close(fd) == 0;
+    // A journal stays only where neither the new nor the old bytes are
+    // whole in the file: the next start then finishes the rewrite.
+    if (journal && (ok || restored))
+        removeJournal(*journal);
+    return closed && ok;
+}
+
+void finishInterruptedRewrite(const std::filesystem::path &target)
+{
+    const auto journal = journalFor(target);
+    if (!journal)
+        return;
+    const auto text = readRegularFile(*journal);
+    if (!text)
+        return;
+    const auto entry = parseJournal(*text);
+    if (!entry) {
+        removeJournal(*journal);
+        return;
     }
-    return ::close(fd) == 0 && ok;
+    // Another file's journal under the same name is not ours to use.
+    if (entry->target != absoluteText(target))
+        return;
+    const int fd = openRegularFile(target, O_WRONLY);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            removeJournal(*journal);
+        return;
+    }
+    const bool ok = rewriteFrom(fd, entry->bytes);
+    if (::close(fd) == 0 && ok)
+        removeJournal(*journal);
+}
+
+// Left alone while its writer lives: it holds a lock on the file, and its
+// process still runs (which also covers the moment between creating the
+// file and locking it).
+void removeIfAbandoned(const std::filesystem::path &temporary, unsigned long writer)
+{
+    const auto process = static_cast<pid_t>(writer);
+    if (process <= 0 || static_cast<unsigned long>(process) != writer || process == ::getpid())
+        return;
+    if (::kill(process, 0) == 0 || errno == EPERM)
+        return;
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        ::unlink(temporary.c_str());
+    ::close(fd);
 }
 
 bool writeAndReplace(const std::filesystem::path &path, std::string_view bytes)
@@ -150,59 +478,89 @@ bool writeAndReplace(const std::filesystem::path &path, std::string_view bytes)
         return false;
     if (exists && !openableForWriting(path))
         return false;
-    for (unsigned attempt = 0; attempt < maxAttempts; ++attempt) {
-        const std::filesystem::path temporary = temporaryNameFor(path, attempt);
-        // 0666 lets the umask decide, as for any newly created file.
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST || errno == EINTR)
-                continue;
-            if (exists && (errno == EACCES || errno == EPERM))
-                return writeInPlace(path, bytes);
-            return false;
-        }
-        // A file that is replaced keeps its permissions.
-        struct stat old {};
-        if (::stat(path.c_str(), &old) == 0)
-            ::fchmod(fd, old.st_mode & 07777);
-        bool ok = writeAll(fd, bytes);
-        ok = ok && ::fsync(fd) == 0;
-        ok = ::close(fd) == 0 && ok;
-        ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
-        if (!ok) {
-            ::unlink(temporary.c_str());
-            return false;
-        }
-        syncFolder(path);
+    // A file that is replaced keeps its permissions.
+    const int mode = exists ? int(existing.st_mode & 07777) : -1;
+    switch (replaceBeside(path, bytes, mode)) {
+    case Replaced::Yes:
         return true;
+    case Replaced::FolderRefused:
+        return exists && writeInPlace(path, bytes);
+    case Replaced::No:
+        break;
     }
     return false;
 }
 
 #endif
 
+// Temporary files of writes to the target ("<name>.tmp-<process>-...") whose
+// writer is gone.
+void removeAbandonedTemporaries(const std::filesystem::path &target)
+{
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    const std::string prefix = target.filename().string() + std::string(temporaryMark);
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    if (error)
+        return;
+    for (; entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        if (error)
+            return;
+        const std::filesystem::directory_entry &entry = *entries;
+        const std::string name = entry.path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        unsigned long writer = 0;
+        const char *first = name.data() + prefix.size();
+        const char *last = name.data() + name.size();
+        const auto [end, failure] = std::from_chars(first, last, writer);
+        if (failure != std::errc() || end == last || *end != '-')
+            continue;
+        removeIfAbandoned(entry.path(), writer);
+    }
+}
+
 } // namespace
 
 std::optional<std::string> readWholeFile(const std::filesystem::path &path)
 {
-    std::error_code error;
-    // A folder opens as a stream on some systems and then reads as empty.
-    if (std::filesystem::is_directory(path, error))
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
+    return readRegularFile(path);
+}
+
+bool isRegularFile(const std::filesystem::path &path)
+{
+    return !path.empty() && isRegularFileHere(path);
 }
 
 bool writeFileAtomically(const std::filesystem::path &path, std::string_view bytes)
 {
     if (path.empty())
         return false;
-    return writeAndReplace(path, bytes);
+    const auto target = throughLinks(path);
+    if (!target)
+        return false;
+    return writeAndReplace(*target, bytes);
+}
+
+void recoverInterruptedWrites(const std::filesystem::path &path)
+{
+    if (path.empty())
+        return;
+    // Best effort: a start-up goes on whatever the clean-up meets.
+    try {
+        const auto target = throughLinks(path);
+        if (!target)
+            return;
+#ifndef _WIN32
+        if (const auto journal = journalFor(*target))
+            removeAbandonedTemporaries(*journal);
+        finishInterruptedRewrite(*target);
+#endif
+        removeAbandonedTemporaries(*target);
+    } catch (const std::exception &) {
+    }
 }
 
 } // namespace orbelle

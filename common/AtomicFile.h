@@ -3,8 +3,15 @@
 // the same folder that is then renamed over the old one, so a failed write
 // leaves the old file whole. A file that cannot be opened for writing is
 // not replaced; in a folder that takes no new file, a file that may be
-// written is rewritten where it stands, and a failure there puts the old
-// bytes back as far as the disk allows.
+// written is rewritten where it stands: the new bytes go to a journal in the
+// user's state folder first, so a rewrite cut short is finished at the next
+// start, and a failure puts the old bytes back as far as the disk allows.
+// A symbolic link is written through: the file it names is replaced in
+// that file's own folder and the link stays.
+//
+// Only regular files are read or written: a FIFO, a device or a folder in a
+// file's place counts as a file that cannot be read, and is found out
+// without waiting on it.
 
 #include <filesystem>
 #include <optional>
@@ -13,10 +20,21 @@
 
 namespace orbelle {
 
-// The whole file, or nothing when it cannot be opened or read.
+// The whole file, or nothing when it cannot be opened or read or is no
+// regular file.
 std::optional<std::string> readWholeFile(const std::filesystem::path &path);
 // True when the new contents are in place; false leaves the old file as it
 // was (on the in-place way above: as far as the disk allows).
 bool writeFileAtomically(const std::filesystem::path &path, std::string_view bytes);
+
+// Whether the path (after links) names a regular file. Never blocks, even
+// on a FIFO without a writer.
+bool isRegularFile(const std::filesystem::path &path);
+
+// For a program starting up, before it reads a file it writes with
+// writeFileAtomically: an in-place rewrite of it that was cut short is
+// finished from its journal, and temporary files left beside it (or beside
+// its journal) by a writer that is gone are removed.
+void recoverInterruptedWrites(const std::filesystem::path &path);
 
 } // namespace orbelle

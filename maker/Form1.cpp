@@ -3,6 +3,8 @@
 #include <cmath>
 #include <exception>
 
+#include "AtomicFile.h"
+
 namespace orbelle::maker {
 
 namespace {
@@ -310,6 +312,8 @@ void Form1::Form_Load()
     flag = kDragNone;
     pi = 3.14159265358979;
     services_.setCurrentDirectory(services_.programFolder());
+    // Left-overs of a save of the design that was cut short.
+    recoverInterruptedWrites(services_.programFolder() / kDesignFileName);
     placeHands();
 }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "AtomicFile.h"
 #include "FaceDesignFile.h"
 #include "FilesFolder.h"
 #include "TextEncoding.h"
@@ -59,9 +60,19 @@ void Form1::Command2_Click()
         design.hariSlength = Text1.Text;
         design.hariMlength = Text2.Text;
         design.hariHlength = Text3.Text;
-        design.idx = idx;
-        // Both lists always run from element 0, the template, to n.
-        const int n = idx.toInt32();
+        // Both lists always run from element 0, the template, to n. A count
+        // that a damaged load left beyond the vertices that were made is
+        // written as the vertices there are, so the file stays whole.
+        int n = idx.toInt32();
+        for (int i = 1; i <= n; ++i) {
+            if (!Line17.exists(i) || !Label17.exists(i)) {
+                n = i - 1;
+                design.idx = n;
+                break;
+            }
+        }
+        if (n == idx.toInt32())
+            design.idx = idx;
         for (int i = 0; i <= n; ++i) {
             const form::Line &segment = Line17[i];
             design.vertexList.push_back({double((segment.X1 - Image1.Left) / 15.0f),
@@ -86,6 +97,7 @@ void Form1::Command8_Click()
     anotherSetIni = *path;
 
     FaceDesign d;
+    recoverInterruptedWrites(pathFromUtf8(*path));
     const DesignReadStatus status = readDesignFileForEditor(pathFromUtf8(*path), d);
     if (!status.opened)
         return;

@@ -22,11 +22,13 @@
 #include <QTranslator>
 #include <QWindow>
 
+#include "AtomicFile.h"
 #include "Conversions.h"
 #include "FilesPlace.h"
 #include "FormWindow.h"
 #include "QtPicture.h"
 #include "SystemBeep.h"
+#include "TextEncoding.h"
 #include "TrayClicks.h"
 #include "Units.h"
 
@@ -170,6 +172,10 @@ void QtBinding::beep()
 
 std::shared_ptr<const form::Picture> QtBinding::loadPicture(const std::string &path)
 {
+    // The reader would wait forever on a FIFO and read on and on from a
+    // device; only a regular file can hold a picture.
+    if (!isRegularFile(pathFromUtf8(path)))
+        return nullptr;
     QImageReader reader(QString::fromStdString(path));
     // Pictures are shown as stored, not turned by their orientation tag.
     reader.setAutoTransform(false);

@@ -3,6 +3,11 @@
 
 #include <algorithm>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "ClockFixture.h"
 
 namespace orbelle::testing {
@@ -283,6 +288,29 @@ TEST_F(ClockTest, MissingStateFileOpensAtTheOriginWithEmptyBoxes)
     EXPECT_TRUE(clock.form1.AlarmM.equals(0));
     EXPECT_EQ(clock.form1.Width, 2460);
 }
+
+#ifndef _WIN32
+TEST_F(ClockTest, StartUpClearsTheLeftOversOfSavesWhoseWriterIsGone)
+{
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string leftOvers[] = {"Pt.ini.tmp-" + std::to_string(gone) + "-3-987-0",
+                                     "tokei-set.ini.tmp-" + std::to_string(gone) + "-0-654-0"};
+    writeDesign();
+    writeState();
+    for (const std::string &name : leftOvers)
+        writeFile(name, std::string(1000, 'x'));
+
+    start();
+
+    for (const std::string &name : leftOvers)
+        EXPECT_FALSE(readFile(name)) << name;
+    EXPECT_EQ(clock.form2.Text3.Text, "memo");
+    EXPECT_EQ(clock.form1.Width, 2460);
+}
+#endif
 
 // -------------------------------------------------------- Pt.ini fields
 

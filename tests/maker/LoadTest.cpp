@@ -612,6 +612,38 @@ TEST(LoadFailure, HugeCountFromACutFileDoesNotHangTheEditingTools)
     EXPECT_FALSE(f.Line17.exists(1));
 }
 
+TEST(LoadFailure, SaveAfterADamagedPolygonLoadWritesTheVerticesThereAre)
+{
+    // A count far past the vertices the file holds, and a handle beyond 16
+    // bits: each load stops with the file's count in idx.
+    auto hugeCount = squarePolygon();
+    hugeCount[8] = "2147483646";
+    auto badHandle = polygonDesign({{100, 50}, {200, 50}, {200, 150}, {100, 150}, {150, 200}, {120, 180}},
+                                   {{1748, 848}, {3248, 848}, {3248, 2348}, {1748, 2348}, {2000, 2000},
+                                    {1800, 40000}});
+    for (const auto *damaged : {&hugeCount, &badHandle}) {
+        SCOPED_TRACE(damaged == &hugeCount ? "hugeCount" : "badHandle");
+        {
+            // Into a fresh editor: no vertex exists, so the count is 0.
+            Editor e;
+            e.load(e.put("damaged.ini", *damaged));
+            auto expected = kStartupSave;
+            expected[8] = "0";
+            EXPECT_EQ(linesOf(e.save("out.ini")), expected);
+        }
+        {
+            // Over a polygon: the four vertices the editor holds, as before.
+            Editor e;
+            e.load(e.put("square.ini", squarePolygon()));
+            const std::string whole = e.save("before.ini");
+            e.load(e.put("damaged.ini", *damaged));
+            EXPECT_FALSE(e.form.idx.equals(4));
+            EXPECT_EQ(e.save("after.ini"), whole);
+            EXPECT_EQ(linesOf(whole).size(), 9u + 5 + 5);
+        }
+    }
+}
+
 // ---- Polygons.
 
 struct Segment {
