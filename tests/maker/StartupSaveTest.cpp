@@ -18,6 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "FakeServices.h"
 #include "Form1.h"
 
@@ -531,6 +535,53 @@ TEST_F(StartupSave, SaveReplacesAnExistingFileWhole)
     writeBytes(folder / "tokei-set.ini", std::string(4000, 'x'));
     EXPECT_EQ(saveAndRead(), crlfLines(kStartupDesign));
 }
+
+TEST_F(StartupSave, StatusBarTellsWhereTheDesignWentOrWhyItDidNot)
+{
+    writeBytes(folder / "tokei-set.ini", "old design\r\n");
+    fs::create_directory(folder / "taken");
+    const struct {
+        const char *name;
+        fs::path target;
+        std::string expected;
+    } cases[] = {
+        {"saved", folder / "tokei-set.ini", "保存しました: " + (folder / "tokei-set.ini").string()},
+        {"folder missing", folder / "gone" / "tokei-set.ini",
+         "保存できませんでした（保存先のフォルダーがありません）: " + (folder / "gone" / "tokei-set.ini").string()},
+        {"a folder by that name", folder / "taken",
+         "保存できませんでした（同じ名前のフォルダーがあります）: " + (folder / "taken").string()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        editor->StatusBar1.PanelText = "";
+        saveTo(c.target);
+        EXPECT_EQ(editor->StatusBar1.PanelText, c.expected);
+    }
+    EXPECT_EQ(folder.listing(), "taken tokei-set.ini");
+    EXPECT_TRUE(fs::is_empty(folder / "taken"));
+}
+
+#ifndef _WIN32
+TEST_F(StartupSave, StatusBarNamesAReadOnlyFileOrFolder)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser writes into read-only files and folders";
+    writeBytes(folder / "locked.ini", "old design\r\n");
+    fs::permissions(folder / "locked.ini", fs::perms::owner_read);
+    saveTo(folder / "locked.ini");
+    EXPECT_EQ(editor->StatusBar1.PanelText,
+              "保存できませんでした（ファイルが読み取り専用です）: " + (folder / "locked.ini").string());
+    EXPECT_EQ(readBytes(folder / "locked.ini"), "old design\r\n");
+
+    fs::create_directory(folder / "shut");
+    fs::permissions(folder / "shut", fs::perms::owner_read | fs::perms::owner_exec);
+    saveTo(folder / "shut" / "tokei-set.ini");
+    EXPECT_EQ(editor->StatusBar1.PanelText,
+              "保存できませんでした（フォルダーが読み取り専用です）: " + (folder / "shut" / "tokei-set.ini").string());
+    fs::permissions(folder / "shut", fs::perms::owner_all);
+    EXPECT_TRUE(fs::is_empty(folder / "shut"));
+}
+#endif
 
 TEST_F(StartupSave, SaveUsesTheChosenNameAsItStands)
 {
