@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   libcanberra-dev
   xvfb xauth trayer xdotool x11-utils x11-apps imagemagick faketime python3
+  dbus-daemon dbus-bin sound-theme-freedesktop
   fonts-ipafont-gothic
   clang libclang-rt-dev
 )

@@ -140,11 +140,13 @@ class Clock:
     `faketime` (a time stamp), the program's wall clock starts at that time
     (libfaketime); `frozen` stops it there."""
 
-    def __init__(self, session, folder, faketime=None, frozen=False):
+    def __init__(self, session, folder, faketime=None, frozen=False, extra_env=None):
         self.session = session
         self.folder = folder
         argv = [folder.program]
         env = faketime_env(session.env, faketime, frozen) if faketime else None
+        if extra_env:
+            env = dict(env or session.env, **extra_env)
         self.process = session.spawn(argv, 'clock-%s.log' % os.path.basename(folder.path), env=env, cwd=folder.path)
         self.window = None
         # Windows of this run that the tests have met: they must go away
