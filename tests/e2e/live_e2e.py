@@ -145,6 +145,9 @@ class EndingTests(LiveTestCase):
             self.change_everything(own, clock)
             # The end of the drag is written within two seconds too.
             wait_until('the place to be written', lambda: folder.read_state() == MOVED_AGAIN, timeout=2.5)
+            # Our own connection would die with the server and take the test along.
+            own.xlib.close()
+            own.xlib = None
             own.server.popen.kill()
             own.server.wait()
             clock.wait_exit()
