@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -564,22 +565,46 @@ TEST_F(StartupSave, StatusBarTellsWhereTheDesignWentOrWhyItDidNot)
 #ifndef _WIN32
 TEST_F(StartupSave, StatusBarNamesAReadOnlyFileOrFolder)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser writes into read-only files and folders";
     writeBytes(folder / "locked.ini", "old design\r\n");
-    fs::permissions(folder / "locked.ini", fs::perms::owner_read);
-    saveTo(folder / "locked.ini");
-    EXPECT_EQ(editor->StatusBar1.PanelText,
-              "保存できませんでした（ファイルが読み取り専用です）: " + (folder / "locked.ini").string());
-    EXPECT_EQ(readBytes(folder / "locked.ini"), "old design\r\n");
-
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(folder / "locked.ini", readOnly);
     fs::create_directory(folder / "shut");
-    fs::permissions(folder / "shut", fs::perms::owner_read | fs::perms::owner_exec);
-    saveTo(folder / "shut" / "tokei-set.ini");
-    EXPECT_EQ(editor->StatusBar1.PanelText,
-              "保存できませんでした（フォルダーが読み取り専用です）: " + (folder / "shut" / "tokei-set.ini").string());
-    fs::permissions(folder / "shut", fs::perms::owner_all);
-    EXPECT_TRUE(fs::is_empty(folder / "shut"));
+    fs::permissions(folder / "shut", readOnly | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+    // One bit for each expectation missed.
+    auto failures = [&] {
+        int missed = 0;
+        saveTo(folder / "locked.ini");
+        if (editor->StatusBar1.PanelText !=
+            "保存できませんでした（ファイルが読み取り専用です）: " + (folder / "locked.ini").string())
+            missed |= 1;
+        if (readBytes(folder / "locked.ini") != "old design\r\n")
+            missed |= 2;
+        saveTo(folder / "shut" / "tokei-set.ini");
+        if (editor->StatusBar1.PanelText !=
+            "保存できませんでした（フォルダーが読み取り専用です）: " + (folder / "shut" / "tokei-set.ini").string())
+            missed |= 4;
+        if (!fs::is_empty(folder / "shut"))
+            missed |= 8;
+        return missed;
+    };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(failures(), 0);
+        return;
+    }
+    // The superuser writes anything: save as an ordinary user instead.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        ::_exit(failures());
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 100)
+        GTEST_SKIP() << "this system lets the superuser become no ordinary user";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "bits of the expectations missed";
 }
 #endif
 
