@@ -29,7 +29,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #endif
 
 #include "Conversions.h"
@@ -246,8 +245,9 @@ void QtBinding::watchFile(const std::filesystem::path &file, std::function<void(
         connect(watcher_, &QFileSystemWatcher::fileChanged, watchSettle_, qOverload<>(&QTimer::start));
         connect(watchSettle_, &QTimer::timeout, this, [this] {
             rewatch();
-            if (folderChanged_)
-                dispatch(folderChanged_);
+            // A copy: the handler may watch something else in its place.
+            if (const std::function<void()> changed = folderChanged_)
+                dispatch(changed);
         });
     }
     rewatch();

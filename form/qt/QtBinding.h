@@ -2,8 +2,8 @@
 // The one Qt binding of the forms: shows each form in a window of its own,
 // feeds user, timer and icon events to the forms' callbacks, brings every
 // window up to date after each event, and provides the services the forms'
-// handlers call. Owns the windows, the notification icons and the beep; the
-// forms belong to the program.
+// handlers call. Owns the windows, the notification icons, the beep and the
+// file watch; the forms belong to the program.
 
 #include <QObject>
 #include <QPoint>

@@ -58,6 +58,9 @@ public:
 public slots:
     void play(int sound)
     {
+        // The program is ending: beeps still queued are dropped.
+        if (QThread::currentThread()->isInterruptionRequested())
+            return;
         const bool alarm = sound == int(form::BeepSound::Alarm);
         if (alarm && alarmStillPlaying())
             return;
@@ -158,6 +161,7 @@ SystemBeep::SystemBeep(QObject *parent) : QObject(parent) {}
 SystemBeep::~SystemBeep()
 {
     if (thread_) {
+        thread_->requestInterruption();
         thread_->quit();
         thread_->wait(2000);
     }
