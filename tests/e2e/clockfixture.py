@@ -146,7 +146,13 @@ class Clock:
         argv = [folder.program]
         env = faketime_env(session.env, faketime, frozen) if faketime else None
         if extra_env:
-            env = dict(env or session.env, **extra_env)
+            # None takes a variable out of the environment.
+            env = dict(env or session.env)
+            for key, value in extra_env.items():
+                if value is None:
+                    env.pop(key, None)
+                else:
+                    env[key] = value
         self.process = session.spawn(argv, 'clock-%s.log' % os.path.basename(folder.path), env=env, cwd=folder.path)
         self.window = None
         # Windows of this run that the tests have met: they must go away
