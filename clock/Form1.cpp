@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "ClockStateFile.h"
 #include "FaceDesignFile.h"
 #include "FilesFolder.h"
+#include "TextEncoding.h"
 #include "Form2.h"
 #include "Units.h"
 
@@ -98,9 +100,6 @@ void Form1::Form_Load()
     HTCAPTION = 2;
     WM_NCLBUTTONDOWN = 161;
     pi = 3.14159265358979;
-    HariSlength = 0;
-    HariMlength = 0;
-    HariHlength = 0;
 
     const std::filesystem::path folder = services_.programFolder();
     // A save that was cut short is finished, or its left-overs cleared,
@@ -109,32 +108,18 @@ void Form1::Form_Load()
     attempt([&] { recoverInterruptedWrites(folder / kStateFileName); });
 
     FaceDesign design;
-    attempt([&] { readDesignFileForClock(folder / kDesignFileName, design); });
-    TokeiX = design.tokeiX;
-    TokeiY = design.tokeiY;
-    TokeiHaba = design.tokeiHaba;
-    TokeiTakasa = design.tokeiTakasa;
-    MemoriChk = design.memoriChk;
-    HariSChk = design.hariSChk;
-    HariMChk = design.hariMChk;
-    HariHChk = design.hariHChk;
-    Memoricolor = design.memoricolor;
-    HariScolor = design.hariScolor;
-    HariMcolor = design.hariMcolor;
-    HariHcolor = design.hariHcolor;
-    // A design file that gave no length keeps the zero set above.
-    if (!design.hariSlength.isEmpty()) HariSlength = design.hariSlength;
-    if (!design.hariMlength.isEmpty()) HariMlength = design.hariMlength;
-    if (!design.hariHlength.isEmpty()) HariHlength = design.hariHlength;
-    idx = design.idx;
+    attempt([&] {
+        designBytes_ = readWholeFile(folder / kDesignFileName);
+        if (designBytes_)
+            readDesignForClock(decodeFileText(*designBytes_), design);
+    });
+    takeDesignValues(design);
 
     ClockState state;
     attempt([&] { readClockStateFile(folder / kStateFileName, state); });
 
     attempt([&] { Left = state.left.toSingle(); });
     attempt([&] { Top = state.top.toSingle(); });
-    attempt([&] { Width = design.windowWidth.toInt16(); });
-    attempt([&] { Height = design.windowHeight.toInt16(); });
 
     dialog_.Text3.Text = state.memo;
     dialog_.Text1.Text = state.hour.toText();
@@ -153,15 +138,62 @@ void Form1::Form_Load()
     if (!iconAdded_)
         ShowInTaskbar = true;
 
+    applyLengthDefaults();
+    applyFace(design);
+
+    Timer1.Interval = 100;
+    mouyoi = 2;
+
+    applyLineLooks();
+
+    // Pt.ini holds what the clock now shows: nothing to write until it changes.
+    written_ = currentState();
+    // The editor saves by renaming a new file over the old one: the watch
+    // takes in the folder, not only the file it replaces.
+    services_.watchFile(folder / kDesignFileName, [this] { designFolderChanged(); });
+}
+
+void Form1::takeDesignValues(const FaceDesign &design)
+{
+    TokeiX = design.tokeiX;
+    TokeiY = design.tokeiY;
+    TokeiHaba = design.tokeiHaba;
+    TokeiTakasa = design.tokeiTakasa;
+    MemoriChk = design.memoriChk;
+    HariSChk = design.hariSChk;
+    HariMChk = design.hariMChk;
+    HariHChk = design.hariHChk;
+    Memoricolor = design.memoricolor;
+    HariScolor = design.hariScolor;
+    HariMcolor = design.hariMcolor;
+    HariHcolor = design.hariHcolor;
+    // A design file that gave no length keeps zero, which becomes the default.
+    HariSlength = design.hariSlength.isEmpty() ? Value(0) : design.hariSlength;
+    HariMlength = design.hariMlength.isEmpty() ? Value(0) : design.hariMlength;
+    HariHlength = design.hariHlength.isEmpty() ? Value(0) : design.hariHlength;
+    idx = design.idx;
+}
+
+void Form1::applyLengthDefaults()
+{
     if (equalsOrFails(HariSlength, 0)) HariSlength = 100;
     if (equalsOrFails(HariMlength, 0)) HariMlength = 90;
     if (equalsOrFails(HariHlength, 0)) HariHlength = 70;
+}
+
+void Form1::applyFace(const FaceDesign &design)
+{
+    attempt([&] { Width = design.windowWidth.toInt16(); });
+    attempt([&] { Height = design.windowHeight.toInt16(); });
 
     attempt([&] {
         if (design.picturePath.empty()) {
             Picture1.setPicture(nullptr);
-        } else if (auto picture = services_.loadPicture(locatePicture(design.picturePath, folder))) {
+        } else if (auto picture = services_.loadPicture(
+                       locatePicture(design.picturePath, services_.programFolder()))) {
             Picture1.setPicture(std::move(picture));
+        } else {
+            Picture1.setPicture(nullptr);
         }
     });
     attempt([&] { Picture1.Left = design.pictureLeft.toInt16(); });
@@ -207,10 +239,10 @@ void Form1::Form_Load()
         }
     });
     services_.setWindowRegion(*this, region);
+}
 
-    Timer1.Interval = 100;
-    mouyoi = 2;
-
+void Form1::applyLineLooks()
+{
     if (equalsOrFails(MemoriChk, 0)) {
         for (int i = 0; i < 12; ++i)
             Line4[i].Visible = false;
@@ -221,6 +253,54 @@ void Form1::Form_Load()
     showHand(Line1, HariSChk, HariScolor);
     showHand(Line2, HariMChk, HariMcolor);
     showHand(Line3, HariHChk, HariHcolor);
+}
+
+void Form1::designFolderChanged()
+{
+    const std::filesystem::path path = services_.programFolder() / kDesignFileName;
+    const std::optional<std::string> bytes = readWholeFile(path);
+    // Our own Pt.ini writes and other files change the folder too.
+    if (!bytes || bytes == designBytes_)
+        return;
+    FaceDesign design;
+    const DesignReadStatus status = readDesignForClock(decodeFileText(*bytes), design);
+    // Only a whole, sound design replaces the face: a file caught half
+    // written, or damaged, leaves the clock as it is until the next save.
+    if (!status.opened || !status.complete || status.failedField >= 0)
+        return;
+    const int shapes = int(isTrue(design.circle)) + int(isTrue(design.rectangle)) + int(isTrue(design.polygon));
+    if (shapes != 1)
+        return;
+    if (isTrue(design.polygon)) {
+        long long n = 0;
+        try {
+            n = design.idx.toInt32();
+        } catch (const ConversionError &) {
+            return;
+        }
+        if (n < 3 || (long long)design.vertexList.size() <= n)
+            return;
+    }
+    designBytes_ = bytes;
+
+    takeDesignValues(design);
+    applyLengthDefaults();
+    applyFace(design);
+    // Start-up's looks, from a face that shows everything in its design colours.
+    for (int i = 0; i < 12; ++i) {
+        Line4[i].Visible = true;
+        Line4[i].BorderColor = 0xFFFFFF;
+    }
+    const int handColours[] = {255, 65280, 16711935};
+    form::ControlArray<form::Line> *hands[] = {&Line1, &Line2, &Line3};
+    for (int h = 0; h < 3; ++h) {
+        (*hands[h])[0].Visible = true;
+        (*hands[h])[1].Visible = true;
+        (*hands[h])[1].BorderColor = handColours[h];
+    }
+    applyLineLooks();
+    // The hands move to the new hands area now, not at the next second.
+    placeTicksAndHands(services_.now());
 }
 
 void Form1::showHand(form::ControlArray<form::Line> &hand, const Value &shown, const Value &colour)
@@ -252,18 +332,20 @@ void Form1::Timer1_Timer()
     }
     lastDay_ = t.day;
 
+    const bool wasBlinking = Timer2.Interval != 0;
     attempt([&] {
         if (!AlarmH.equals(t.hour))
             return;
         if (AlarmM.equals(t.minute)) {
             if (mouyoi.equals(0)) {
-                services_.beep();
-                services_.beep();
-                services_.beep();
+                services_.beep(form::BeepSound::Alarm);
+                services_.beep(form::BeepSound::Alarm);
+                services_.beep(form::BeepSound::Alarm);
                 Visible = true;
                 dialog_.Show();
                 dialog_.Text3.Top = Form2::kAlarmModeTop;
                 Timer2.Interval = 3000;
+                notifyRing();
             } else {
                 Timer2.Interval = 0;
             }
@@ -271,7 +353,14 @@ void Form1::Timer1_Timer()
             Timer2.Interval = 0;
         }
     });
+    endUnattendedRing(wasBlinking, t);
 
+    placeTicksAndHands(t);
+    saveSettledState();
+}
+
+void Form1::placeTicksAndHands(const form::LocalTime &t)
+{
     if (equalsOrFails(MemoriChk, 1)) {
         for (int i = 0; i < 12; ++i) {
             attempt([&] {
@@ -319,13 +408,48 @@ void Form1::placeHand(form::ControlArray<form::Line> &hand, const Value &length,
     });
 }
 
+void Form1::endUnattendedRing(bool wasBlinking, const form::LocalTime &t)
+{
+    bool alarmMinute = false;
+    attempt([&] { alarmMinute = AlarmH.equals(t.hour) && AlarmM.equals(t.minute); });
+    if (!alarmMinute)
+        ringNotified_ = false;
+    // Blinking with the alarm still armed means nobody pressed 閉じる. The
+    // minute may also end in the next hour (an alarm at 7:59), where the
+    // tick's own check does not look.
+    if (!wasBlinking || !equalsOrFails(mouyoi, 0) || alarmMinute)
+        return;
+    Timer2.Interval = 0;
+    Visible = true;
+    dialog_.Text3.Top = Form2::kAlarmModeTop;
+    dialog_.Show();
+}
+
+void Form1::notifyRing()
+{
+    if (ringNotified_)
+        return;
+    ringNotified_ = true;
+    std::string text;
+    attempt([&] {
+        char time[32];
+        std::snprintf(time, sizeof time, "%d:%02d", int(AlarmH.toInt32()), int(AlarmM.toInt32()));
+        text = time;
+    });
+    const std::string &memo = dialog_.Text3.Text;
+    const std::string firstLine = memo.substr(0, memo.find_first_of("\r\n"));
+    if (!firstLine.empty())
+        text += (text.empty() ? "" : "\n") + firstLine;
+    services_.showNotification(*this, kAlarmNotice, text);
+}
+
 void Form1::Timer2_Timer()
 {
     if (dialog_.Visible) {
         dialog_.Hide();
     } else {
         dialog_.Show();
-        services_.beep();
+        services_.beep(form::BeepSound::Alarm);
     }
 }
 
@@ -369,14 +493,61 @@ void Form1::Form_MouseDown(int Button, int, float X, float)
     }
 }
 
+Form1::SavedState Form1::currentState() const
+{
+    return {Left, Top, dialog_.Text3.Text, dialog_.Text1.Text, dialog_.Text2.Text, dialog_.Text4.Text,
+            dialog_.Text5.Text};
+}
+
+bool Form1::writeState(const SavedState &state)
+{
+    bool ok = false;
+    attempt([&] {
+        ok = writeClockStateFile(services_.programFolder() / kStateFileName, state.left, state.top, state.memo,
+                                 state.hour, state.minute, state.month, state.day);
+    });
+    // A failed write is not tried again until something changes or the
+    // clock ends: a folder that takes no file would be tried every second.
+    written_ = state;
+    writeFailed_ = !ok;
+    return ok;
+}
+
+void Form1::noteStateChange()
+{
+    changeNoted_ = true;
+}
+
+bool Form1::saveStateIfChanged()
+{
+    const SavedState now = currentState();
+    if (written_ && *written_ == now && !writeFailed_)
+        return true;
+    return writeState(now);
+}
+
+void Form1::saveSettledState()
+{
+    const std::pair<float, float> position{Left, Top};
+    const bool settled = positionAtLastTick_ == position;
+    positionAtLastTick_ = position;
+    const SavedState now = currentState();
+    if (written_ && *written_ == now) {
+        changeNoted_ = false;
+        return;
+    }
+    const bool moved = !written_ || written_->left != now.left || written_->top != now.top;
+    if (changeNoted_ || (moved && settled)) {
+        changeNoted_ = false;
+        writeState(now);
+    }
+}
+
 void Form1::saveAndEnd()
 {
     Akifilenumber = 1;
     // A folder that cannot be written loses the state; the clock ends anyway.
-    attempt([&] {
-        writeClockStateFile(services_.programFolder() / kStateFileName, Left, Top, dialog_.Text3.Text,
-                            dialog_.Text1.Text, dialog_.Text2.Text, dialog_.Text4.Text, dialog_.Text5.Text);
-    });
+    writeState(currentState());
     if (iconAdded_) {
         services_.deleteNotifyIcon(*this, nid_);
         iconAdded_ = false;
@@ -391,6 +562,9 @@ void Form1::Form_Click()
 
 void Form1::Form_Unload()
 {
+    // Closed by the system (the session ends, the window manager closes
+    // it): what the user typed and where the clock stood are kept.
+    saveStateIfChanged();
     if (iconAdded_) {
         services_.deleteNotifyIcon(*this, nid_);
         iconAdded_ = false;

@@ -100,6 +100,7 @@ Form2::Form2(Form1 &clockWindow) : form::Form("Form2"), clock_(clockWindow)
         add(*c);
 
     Activate = [this] { Form_Activate(); };
+    Deactivate = [this] { Form_Deactivate(); };
     QueryUnload = [this](bool &cancel) { Form_QueryUnload(cancel); };
     Command1.Click = [this] { Command1_Click(); };
     Command4.Click = [this] { Command4_Click(); };
@@ -110,8 +111,16 @@ void Form2::Form_Activate()
     UpDown1.SetFocus();
 }
 
+void Form2::Form_Deactivate()
+{
+    // The user went elsewhere: what was typed is kept even if the clock
+    // never ends the usual way.
+    clock_.noteStateChange();
+}
+
 void Form2::Command1_Click()
 {
+    clock_.noteStateChange();
     // Both texts must be numbers before either takes effect: a half-typed
     // time keeps the alarm that was set and the clock runs on.
     std::int16_t hour = 0;
@@ -132,6 +141,7 @@ void Form2::Command4_Click()
 {
     clock_.mouyoi = Text3.Top >= kMemoModeTop ? 0 : 1;
     Hide();
+    clock_.noteStateChange();
 }
 
 void Form2::Form_QueryUnload(bool &cancel)

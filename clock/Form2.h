@@ -2,7 +2,8 @@
 // The alarm and memo dialog "アラーム設定": the daily alarm time, the date on
 // which it opens by itself, and the memo. Its text boxes are the only copy of
 // those texts. Writes the clock window's alarm state (AlarmH, AlarmM,
-// mouyoi) and its blink timer; owns nothing of the clock window.
+// mouyoi) and its blink timer, and tells it when its texts may have changed
+// (set, close, focus lost); owns nothing of the clock window.
 
 #include "CommandButton.h"
 #include "Form.h"
@@ -42,6 +43,7 @@ public:
     form::TextBox Text3{"Text3"};
 
     void Form_Activate();
+    void Form_Deactivate();
     void Command1_Click();
     void Command4_Click();
     // The title bar's close box closes the dialog as "閉じる" does.

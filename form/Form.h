@@ -66,6 +66,8 @@ public:
 
     std::function<void()> Load;
     std::function<void()> Activate;
+    // The window stopped being the active one (the user went elsewhere).
+    std::function<void()> Deactivate;
     std::function<void()> Unload;
     // The user or the system asks to close the window; setting the flag keeps it.
     std::function<void(bool &cancel)> QueryUnload;

@@ -5,6 +5,7 @@
 // binding provides the real ones; tests give a form a fake.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,6 +58,12 @@ enum IconMessage : int {
     IconRightUp = 517,
 };
 
+// Which of the desktop's event sounds a beep plays.
+enum class BeepSound {
+    Bell,  // a short attention sound
+    Alarm, // the sound of an alarm clock going off
+};
+
 // What a file dialog shows: the filter entries (description and pattern,
 // several patterns separated by ';'), the entry selected first (1-based) and
 // the proposed file name, which may carry a folder.
@@ -72,7 +79,7 @@ public:
 
     virtual LocalTime now() = 0;
     // The system beep; never blocks.
-    virtual void beep() = 0;
+    virtual void beep(BeepSound sound = BeepSound::Bell) = 0;
     // The picture in the file, or null when the file holds no readable picture.
     virtual std::shared_ptr<const Picture> loadPicture(const std::string &path) = 0;
     // Cuts the window to the region; nullopt gives it back its full rectangle.
@@ -97,6 +104,16 @@ public:
     virtual std::optional<int> chooseColor(int /*initial*/) { return std::nullopt; }
     // The folder file dialogs open in and relative paths start from.
     virtual bool setCurrentDirectory(const std::filesystem::path &) { return false; }
+    // A desktop notification that reaches the user wherever they are; the
+    // form's notification icon shows it where there is no other way. A
+    // provider without notifications drops it.
+    virtual void showNotification(Form &, const std::string & /*title*/, const std::string & /*text*/) {}
+    // Calls `changed` (as an event of its own, shortly after; a burst of
+    // changes as one call) whenever the file is made, replaced by a rename,
+    // written or removed, or anything else in its folder changes. Watching
+    // again replaces the earlier watch; a provider that cannot watch never
+    // calls.
+    virtual void watchFile(const std::filesystem::path &, std::function<void()> /*changed*/) {}
 };
 
 } // namespace orbelle::form

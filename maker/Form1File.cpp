@@ -1,6 +1,13 @@
 #include "Form1.h"
 
 #include <exception>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "AtomicFile.h"
 #include "FaceDesignFile.h"
@@ -21,6 +28,38 @@ form::FileDialogRequest designDialog(std::string proposedName)
     request.filterIndex = 1;
     request.fileName = std::move(proposedName);
     return request;
+}
+
+// Whether the process may write the file or folder (false where the file
+// system is mounted read-only too).
+bool writable(const std::filesystem::path &path)
+{
+#ifdef _WIN32
+    return ::_waccess(path.c_str(), 2) == 0;
+#else
+    return ::access(path.c_str(), W_OK) == 0;
+#endif
+}
+
+// Why a design could not be written at `file`, in the user's words. Asked
+// after the write failed: the write itself leaves what was there whole.
+std::string writeFailureReason(const std::filesystem::path &file)
+{
+    std::error_code ec;
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    if (!std::filesystem::is_directory(folder, ec))
+        return "保存先のフォルダーがありません";
+    if (std::filesystem::is_directory(file, ec))
+        return "同じ名前のフォルダーがあります";
+    const bool exists = std::filesystem::exists(file, ec);
+    if (exists && !writable(file))
+        return "ファイルが読み取り専用です";
+    if (!writable(folder))
+        return "フォルダーが読み取り専用です";
+    const std::filesystem::space_info space = std::filesystem::space(folder, ec);
+    if (!ec && space.available < 64 * 1024)
+        return "ディスクの空きがありません";
+    return "書き込みに失敗しました";
 }
 
 } // namespace
@@ -83,8 +122,13 @@ void Form1::Command2_Click()
             design.handleList.push_back({double(marker.Left), double(marker.Top)});
         }
         // Written whole or not at all: the file that was there stays intact.
-        writeDesignFile(pathFromUtf8(*path), design);
+        const std::filesystem::path target = pathFromUtf8(*path);
+        if (writeDesignFile(target, design))
+            StatusBar1.PanelText = "保存しました: " + *path;
+        else
+            StatusBar1.PanelText = "保存できませんでした（" + writeFailureReason(target) + "）: " + *path;
     } catch (const std::exception &) {
+        StatusBar1.PanelText = "保存できませんでした（頂点の記録が壊れています）: " + *path;
     }
 }
 

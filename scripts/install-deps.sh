@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   libcanberra-dev
   xvfb xauth trayer xdotool x11-utils x11-apps imagemagick faketime python3
+  dbus-daemon dbus-bin sound-theme-freedesktop
   fonts-ipafont-gothic
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-dev

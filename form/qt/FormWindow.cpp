@@ -622,8 +622,14 @@ void FormWindow::closeEvent(QCloseEvent *event)
 void FormWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && form_.Activate)
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    const bool active = isActiveWindow();
+    if (active && form_.Activate)
         binding_.dispatch([this] { form_.Activate(); });
+    if (!active && wasActive_ && form_.Deactivate)
+        binding_.dispatch([this] { form_.Deactivate(); });
+    wasActive_ = active;
 }
 
 void FormWindow::moveEvent(QMoveEvent *event)

@@ -72,6 +72,7 @@ private:
     bool shownOnce_ = false;
     bool applying_ = false;
     bool pressed_ = false;
+    bool wasActive_ = false;
     std::optional<form::WindowRegion> region_;
 };
 

@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QStyleHints>
 #include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QIcon>
 #include <QImageReader>
 #include <QLibraryInfo>
@@ -19,10 +21,17 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QTranslator>
 #include <QWindow>
 
 #include "AtomicFile.h"
+#ifdef ORBELLE_HAVE_DBUS
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#endif
+
 #include "Conversions.h"
 #include "FilesPlace.h"
 #include "FormWindow.h"
@@ -165,9 +174,102 @@ form::LocalTime QtBinding::now()
     return lt;
 }
 
-void QtBinding::beep()
+void QtBinding::beep(form::BeepSound sound)
 {
-    beep_->beep();
+    beep_->beep(sound);
+}
+
+namespace {
+
+QString toQPath(const std::filesystem::path &path)
+{
+#ifdef _WIN32
+    return QString::fromStdWString(path.wstring());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+#endif
+}
+
+} // namespace
+
+void QtBinding::showNotification(form::Form &form, const std::string &title, const std::string &text)
+{
+    const QString qtitle = QString::fromStdString(title);
+    const QString qtext = QString::fromStdString(text);
+#ifdef ORBELLE_HAVE_DBUS
+    // The desktop's notification service shows it on every workspace and
+    // keeps it until the user has seen it; where there is none, the icon's
+    // own message balloon is the way left.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+        QVariantMap hints;
+        hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2))); // critical: stays until seen
+        hints.insert(QStringLiteral("category"), QStringLiteral("x-orbelle.alarm"));
+        call << QCoreApplication::applicationName() << uint(0) << QStringLiteral("alarm-symbolic") << qtitle
+             << qtext << QStringList() << hints << int(0);
+        auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this, watcher, &form, qtitle, qtext] {
+                    if (watcher->isError() && !ended_)
+                        showTrayMessage(form, qtitle, qtext);
+                    watcher->deleteLater();
+                });
+        return;
+    }
+#endif
+    showTrayMessage(form, qtitle, qtext);
+}
+
+void QtBinding::showTrayMessage(form::Form &form, const QString &title, const QString &text)
+{
+    for (auto &[key, tray] : icons_) {
+        if (key.first == &form) {
+            tray->showMessage(title, text, QSystemTrayIcon::Information, 60000);
+            return;
+        }
+    }
+}
+
+void QtBinding::watchFile(const std::filesystem::path &file, std::function<void()> changed)
+{
+    folderChanged_ = std::move(changed);
+    watchedFile_ = toQPath(file);
+    if (!watcher_) {
+        watcher_ = new QFileSystemWatcher(this);
+        watchSettle_ = new QTimer(this);
+        watchSettle_->setSingleShot(true);
+        // A save makes a temporary file, writes it and renames it: the one
+        // call comes when the folder has been quiet for a moment.
+        watchSettle_->setInterval(150);
+        connect(watcher_, &QFileSystemWatcher::directoryChanged, watchSettle_, qOverload<>(&QTimer::start));
+        connect(watcher_, &QFileSystemWatcher::fileChanged, watchSettle_, qOverload<>(&QTimer::start));
+        connect(watchSettle_, &QTimer::timeout, this, [this] {
+            rewatch();
+            // A copy: the handler may watch something else in its place.
+            if (const std::function<void()> changed = folderChanged_)
+                dispatch(changed);
+        });
+    }
+    rewatch();
+}
+
+void QtBinding::rewatch()
+{
+    // A file replaced by a rename is a new file: its watch went with the
+    // old one, so it is watched afresh. The folder sees renames and new
+    // files; the file sees writes in place.
+    const QFileInfo file(watchedFile_);
+    if (!watcher_->files().isEmpty())
+        watcher_->removePaths(watcher_->files());
+    if (!watcher_->directories().isEmpty() && !watcher_->directories().contains(file.absolutePath()))
+        watcher_->removePaths(watcher_->directories());
+    if (!watcher_->directories().contains(file.absolutePath()) && QFileInfo::exists(file.absolutePath()))
+        watcher_->addPath(file.absolutePath());
+    if (file.exists())
+        watcher_->addPath(file.absoluteFilePath());
 }
 
 std::shared_ptr<const form::Picture> QtBinding::loadPicture(const std::string &path)

@@ -2,8 +2,8 @@
 // The one Qt binding of the forms: shows each form in a window of its own,
 // feeds user, timer and icon events to the forms' callbacks, brings every
 // window up to date after each event, and provides the services the forms'
-// handlers call. Owns the windows, the notification icons and the beep; the
-// forms belong to the program.
+// handlers call. Owns the windows, the notification icons, the beep and the
+// file watch; the forms belong to the program.
 
 #include <QObject>
 #include <QPoint>
@@ -18,6 +18,8 @@
 
 class QMouseEvent;
 class QSystemTrayIcon;
+class QFileSystemWatcher;
+class QTimer;
 class QIcon;
 
 namespace orbelle::formqt {
@@ -57,7 +59,7 @@ public:
 
     // Services.
     form::LocalTime now() override;
-    void beep() override;
+    void beep(form::BeepSound sound = form::BeepSound::Bell) override;
     std::shared_ptr<const form::Picture> loadPicture(const std::string &path) override;
     void setWindowRegion(form::Form &form, const std::optional<form::WindowRegion> &region) override;
     bool addNotifyIcon(form::Form &form, const form::NotifyIcon &icon) override;
@@ -70,6 +72,8 @@ public:
     std::optional<std::string> showSaveDialog(const form::FileDialogRequest &request) override;
     std::optional<int> chooseColor(int initial) override;
     bool setCurrentDirectory(const std::filesystem::path &folder) override;
+    void showNotification(form::Form &form, const std::string &title, const std::string &text) override;
+    void watchFile(const std::filesystem::path &file, std::function<void()> changed) override;
 
 signals:
     // A form's window was closed and unloaded.
@@ -78,10 +82,16 @@ signals:
 private:
     std::optional<std::string> runFileDialog(const form::FileDialogRequest &request, bool save);
     void deliverIconMessage(form::Form &form, const form::NotifyIcon &icon, int message);
+    void showTrayMessage(form::Form &form, const QString &title, const QString &text);
+    void rewatch();
 
     std::vector<std::unique_ptr<FormWindow>> windows_;
     std::map<std::pair<const form::Form *, int>, QSystemTrayIcon *> icons_;
     SystemBeep *beep_ = nullptr;
+    QFileSystemWatcher *watcher_ = nullptr;
+    QTimer *watchSettle_ = nullptr; // gathers a burst of changes into one call
+    QString watchedFile_;
+    std::function<void()> folderChanged_;
     bool ended_ = false;
     int dispatchDepth_ = 0;
 

@@ -165,7 +165,7 @@ TEST_F(InteractionTest, FolderThatCannotBeWrittenStillEndsTheClock)
     EXPECT_EQ(readFile("Pt.ini"), kPlainState);
 }
 
-TEST_F(InteractionTest, ClosingTheWindowOtherwiseRemovesTheIconAndWritesNothing)
+TEST_F(InteractionTest, ClosingTheWindowOtherwiseRemovesTheIconAndKeepsTheState)
 {
     clock.form1.Left = 7155;
     bool cancel = false;
@@ -175,7 +175,7 @@ TEST_F(InteractionTest, ClosingTheWindowOtherwiseRemovesTheIconAndWritesNothing)
 
     ASSERT_EQ(clock.services.deletedIcons.size(), 1u);
     EXPECT_EQ(clock.services.deletedIcons[0].id, 1);
-    EXPECT_EQ(readFile("Pt.ini"), kPlainState);
+    EXPECT_EQ(readFile("Pt.ini"), "7155,0\r\n\"memo\"\r\n\"7\",\"15\"\r\n\"0\",\"0\"\r\n");
     EXPECT_EQ(clock.services.endCalls, 0);
 }
 

@@ -244,15 +244,15 @@ TEST_F(TickTest, ClosingInMemoModeReArmsAtOnce)
     EXPECT_EQ(clock.form2.Text3.Top, 645);
 }
 
-TEST_F(TickTest, AlarmAtTheLastMinuteOfAnHourKeepsBlinkingUntilANewTimeIsSet)
+TEST_F(TickTest, AlarmAtTheLastMinuteOfAnHourStopsBlinkingInTheNextHour)
 {
     startWith({}, "0,0\r\n\"m\"\r\n\"7\",\"59\"\r\n\"0\",\"0\"\r\n");
     tick(at(7, 59, 30));
-    tick(at(8, 0, 0));
-    tick(at(8, 1, 1));
     EXPECT_EQ(clock.form1.Timer2.Interval, 3000);
-
-    clock.form2.Command1_Click();
+    tick(at(8, 0, 0));
+    EXPECT_EQ(clock.form1.Timer2.Interval, 0);
+    EXPECT_TRUE(clock.form2.Visible);
+    tick(at(8, 1, 1));
     EXPECT_EQ(clock.form1.Timer2.Interval, 0);
 }
 

@@ -140,16 +140,25 @@ class Clock:
     `faketime` (a time stamp), the program's wall clock starts at that time
     (libfaketime); `frozen` stops it there."""
 
-    def __init__(self, session, folder, faketime=None, frozen=False, wrapper=(), env=None, cwd=None):
+    def __init__(self, session, folder, faketime=None, frozen=False, wrapper=(), env=None, cwd=None,
+                 extra_env=None):
         """`wrapper` goes before the program on the command line (to run it
         as another user, say); `env` and `cwd` replace the session's
-        environment and the folder's path."""
+        environment and the folder's path; `extra_env` changes single
+        variables (None takes one out)."""
         self.session = session
         self.folder = folder
         argv = list(wrapper) + [folder.program]
         env = env or None
         if faketime:
             env = faketime_env(env or session.env, faketime, frozen)
+        if extra_env:
+            env = dict(env or session.env)
+            for key, value in extra_env.items():
+                if value is None:
+                    env.pop(key, None)
+                else:
+                    env[key] = value
         self.process = session.spawn(argv, 'clock-%s.log' % os.path.basename(folder.path), env=env,
                                      cwd=cwd or folder.path)
         self.window = None

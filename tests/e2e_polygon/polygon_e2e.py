@@ -9,8 +9,9 @@ frame with the mouse and saves tokei-set.ini. The clock, started in that
 folder with a tray host on the display, must cut its window to the
 pentagon. Then the frame is dragged by (20, 10) pixels in the normal mode
 and saved again: line 3 becomes -300,-150, the saved vertices move by
-(-20, -10) pixels and so does the clock's window shape, while the clock
-shows the picture from the frame's new corner.
+(-20, -10) pixels and so does the window shape of the clock still running
+(within 2 s, where it stands) and of a clock started afresh, which shows
+the picture from the frame's new corner.
 
 Exits 77 (skipped) when a tool is missing. Every wait has a deadline; what
 the test started is stopped by process group at the end, also on SIGTERM.
@@ -23,6 +24,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'e2e'))
 
@@ -166,6 +168,20 @@ def start_clock(session, run_dir, program, log_name):
     return process, xsession.wait_until('the clock window', window)
 
 
+def shape_is(extents, vertices):
+    """Whether shape extents 'WxH+X+Y' span the polygon's bounding box, each
+    edge within a pixel (see expect_shape)."""
+    if not extents:
+        return False
+    size, _, rest = extents.partition('+')
+    w, h = (int(v) for v in size.split('x'))
+    x, y = (int(v) for v in rest.split('+'))
+    xs = [v[0] for v in vertices]
+    ys = [v[1] for v in vertices]
+    box = (min(xs), min(ys), max(xs), max(ys))
+    return all(abs(g - b) <= 1 for g, b in zip((x, y, x + w, y + h), box))
+
+
 def expect_shape(session, wid, vertices, what):
     """The window's shape spans the polygon's bounding box. A filled polygon
     takes the pixels whose centres lie inside it, so a sharp corner may lose
@@ -251,17 +267,24 @@ def run(args, workdir):
         expect_picture_from(session, wid, (0, 0), PENTAGON, 'pentagon')
         if args.shots:
             session.screenshot().save_png(os.path.join(args.shots, 'screen-pentagon.png'))
-        clock.stop()
 
         # The frame moves on the picture; the vertices stay where they are on it.
         editor.click_twips(NORMAL_BUTTON)
         editor.drag_canvas(FRAME_STRIP, FRAME_MOVE)
+        place = session.geometry(wid)[:2]
         lines = editor.save(design)
+        saved_at = time.monotonic()
+        # The clock still running takes the new face by itself, where it stands.
+        moved = [(x - FRAME_MOVE[0], y - FRAME_MOVE[1]) for x, y in PENTAGON]
+        xsession.wait_until('the running clock to take the saved face',
+                            lambda: shape_is(session.shape_extents(wid), moved), timeout=2)
+        print('the running clock took the saved face after %.2f s' % (time.monotonic() - saved_at))
+        check(session.geometry(wid)[:2] == place, 'the running clock moved when it took the saved face')
+        clock.stop()
         if args.shots:
             editor.shot(os.path.join(args.shots, 'editor-moved.png'))
         check(lines[2] == '-300,-150', 'line 3 after the move is %r' % lines[2])
         check(lines[0] == '2660,2660', 'line 1 after the move is %r' % lines[0])
-        moved = [(x - FRAME_MOVE[0], y - FRAME_MOVE[1]) for x, y in PENTAGON]
         saved = [pair(line) for line in lines[10:15]]
         check(saved == [(float(x), float(y)) for x, y in moved], 'saved vertices %r, expected %r' % (saved, moved))
 

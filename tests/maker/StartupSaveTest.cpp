@@ -18,6 +18,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "CaseNames.h"
 #include "FakeServices.h"
 #include "Form1.h"
@@ -534,6 +539,77 @@ TEST_F(StartupSave, SaveReplacesAnExistingFileWhole)
     writeBytes(folder / "tokei-set.ini", std::string(4000, 'x'));
     EXPECT_EQ(saveAndRead(), crlfLines(kStartupDesign));
 }
+
+TEST_F(StartupSave, StatusBarTellsWhereTheDesignWentOrWhyItDidNot)
+{
+    writeBytes(folder / "tokei-set.ini", "old design\r\n");
+    fs::create_directory(folder / "taken");
+    const struct {
+        const char *name;
+        fs::path target;
+        std::string expected;
+    } cases[] = {
+        {"saved", folder / "tokei-set.ini", "保存しました: " + (folder / "tokei-set.ini").string()},
+        {"folder missing", folder / "gone" / "tokei-set.ini",
+         "保存できませんでした（保存先のフォルダーがありません）: " + (folder / "gone" / "tokei-set.ini").string()},
+        {"a folder by that name", folder / "taken",
+         "保存できませんでした（同じ名前のフォルダーがあります）: " + (folder / "taken").string()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        editor->StatusBar1.PanelText = "";
+        saveTo(c.target);
+        EXPECT_EQ(editor->StatusBar1.PanelText, c.expected);
+    }
+    EXPECT_EQ(folder.listing(), "taken tokei-set.ini");
+    EXPECT_TRUE(fs::is_empty(folder / "taken"));
+}
+
+#ifndef _WIN32
+TEST_F(StartupSave, StatusBarNamesAReadOnlyFileOrFolder)
+{
+    writeBytes(folder / "locked.ini", "old design\r\n");
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(folder / "locked.ini", readOnly);
+    fs::create_directory(folder / "shut");
+    fs::permissions(folder / "shut", readOnly | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+    // One bit for each expectation missed.
+    auto failures = [&] {
+        int missed = 0;
+        saveTo(folder / "locked.ini");
+        if (editor->StatusBar1.PanelText !=
+            "保存できませんでした（ファイルが読み取り専用です）: " + (folder / "locked.ini").string())
+            missed |= 1;
+        if (readBytes(folder / "locked.ini") != "old design\r\n")
+            missed |= 2;
+        saveTo(folder / "shut" / "tokei-set.ini");
+        if (editor->StatusBar1.PanelText !=
+            "保存できませんでした（フォルダーが読み取り専用です）: " + (folder / "shut" / "tokei-set.ini").string())
+            missed |= 4;
+        if (!fs::is_empty(folder / "shut"))
+            missed |= 8;
+        return missed;
+    };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(failures(), 0);
+        return;
+    }
+    // The superuser writes anything: save as an ordinary user instead.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        ::_exit(failures());
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 100)
+        GTEST_SKIP() << "this system lets the superuser become no ordinary user";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "bits of the expectations missed";
+}
+#endif
 
 TEST_F(StartupSave, SaveUsesTheChosenNameAsItStands)
 {

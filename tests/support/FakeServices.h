@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,6 +30,11 @@ public:
     int nowCalls = 0;
 
     int beeps = 0;
+    std::vector<form::BeepSound> beepSounds;
+    // Title and text of each notification.
+    std::vector<std::pair<std::string, std::string>> notifications;
+    std::filesystem::path watchedFile;
+    std::function<void()> folderChanged;
     std::vector<std::optional<form::WindowRegion>> regions;
     bool addIconResult = true;
     std::vector<form::NotifyIcon> addedIcons;
@@ -66,7 +72,22 @@ public:
         return t;
     }
 
-    void beep() override { ++beeps; }
+    void beep(form::BeepSound sound) override
+    {
+        ++beeps;
+        beepSounds.push_back(sound);
+    }
+
+    void showNotification(form::Form &, const std::string &title, const std::string &text) override
+    {
+        notifications.emplace_back(title, text);
+    }
+
+    void watchFile(const std::filesystem::path &watched, std::function<void()> changed) override
+    {
+        watchedFile = watched;
+        folderChanged = std::move(changed);
+    }
 
     std::shared_ptr<const form::Picture> loadPicture(const std::string &path) override
     {
