@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <functional>
 
 #include "AtomicFile.h"
 
@@ -34,8 +35,28 @@ void setGlyph(form::Label &label, const char *glyph, int colour, float size, dou
     label.TextFont.Size = points;
 }
 
-void lengthRow(form::TextBox &box, const char *text, form::UpDown &spin)
+// Where a control goes (twips, in its container or the form) and its
+// caption, where it has one; added on top of what is there.
+struct Place {
+    float left, top, width, height;
+};
+
+template <typename C>
+void put(Form1 &f, C &control, form::Control *container, Place at, const char *caption = nullptr)
 {
+    control.Move(at.left, at.top, at.width, at.height);
+    if constexpr (requires { control.Caption; }) {
+        if (caption)
+            control.Caption = caption;
+    }
+    f.add(control, container);
+}
+
+// A hand's length box with its spin control, in the hands frame.
+void lengthRow(Form1 &f, form::TextBox &box, Place boxAt, const char *text, form::UpDown &spin, Place spinAt)
+{
+    box.Move(boxAt.left, boxAt.top, boxAt.width, boxAt.height);
+    spin.Move(spinAt.left, spinAt.top, spinAt.width, spinAt.height);
     box.Text = text;
     spin.Buddy = &box;
     spin.Min = -100;
@@ -43,6 +64,26 @@ void lengthRow(form::TextBox &box, const char *text, form::UpDown &spin)
     spin.Increment = 10;
     spin.Wrap = false;
     spin.Value = std::atoi(text);
+    f.add(box, &f.Frame3);
+    f.add(spin, &f.Frame3);
+}
+
+using MouseHandler = void (Form1::*)(int, int, float, float);
+
+// Sends a control's mouse events to the form's handlers named after them;
+// a null handler leaves that event unanswered.
+template <typename C>
+void mouse(Form1 &f, C &control, MouseHandler down, MouseHandler move, MouseHandler up)
+{
+    const auto to = [&f](MouseHandler handler) -> std::function<void(int, int, float, float)> {
+        if (!handler)
+            return {};
+        return [&f, handler](int b, int s, float x, float y) { (f.*handler)(b, s, x, y); };
+    };
+    control.MouseDown = to(down);
+    if constexpr (requires { control.MouseMove; })
+        control.MouseMove = to(move);
+    control.MouseUp = to(up);
 }
 
 } // namespace
@@ -64,66 +105,66 @@ void Form1::layOut()
     Visible = true;
 
     // The canvas lies beneath the panel: what slides under it is hidden.
-    Picture1.Move(2850, 45, 4245, 5670);
+    put(*this, Picture1, nullptr, {2850, 45, 4245, 5670});
     // A mid grey, so that the white outlines and centre lines show before a
     // picture is chosen.
     Picture1.BackColor = 0x808080;
-    add(Picture1);
+    layOutPanel();
+    layOutShapeFrame();
+    layOutHandsFrame();
+    put(*this, Command8, &Frame1, {135, 4905, 2460, 375}, "設定ファイル読込");
+    put(*this, Command2, &Frame1, {135, 5325, 2460, 375}, "設定ファイル保存");
+    Command2.ToolTipText =
+        "オルベルの設定ファイルtokei-set.iniを作成します。必ずオルベルと同じフォルダーに作成してください。";
+    put(*this, Command3, &Frame1, {135, 5745, 2460, 375}, "終了");
+    // "＜" and "＞" lie over the panel's top edge, in front of it.
+    put(*this, Command11, nullptr, {345, 210, 900, 240}, "＜");
+    put(*this, Command12, nullptr, {1245, 210, 900, 240}, "＞");
+    put(*this, StatusBar1, nullptr, {0, 6540, 8475, 330});
+    StatusBar1.PanelText = kStatusHint;
+    layOutCanvas();
+}
 
-    Frame1.Move(60, 300, 2700, 6210);
-    add(Frame1);
-    Command1.Move(135, 285, 2040, 1120);
-    Command1.Caption = "画像ファイルの選択";
-    Command9.Move(2265, 285, 240, 550);
-    Command9.Caption = "▲";
-    Command10.Move(2265, 855, 240, 550);
-    Command10.Caption = "▼";
+void Form1::layOutPanel()
+{
+    put(*this, Frame1, nullptr, {60, 300, 2700, 6210});
+    put(*this, Command1, &Frame1, {135, 285, 2040, 1120}, "画像ファイルの選択");
+    put(*this, Command9, &Frame1, {2265, 285, 240, 550}, "▲");
+    put(*this, Command10, &Frame1, {2265, 855, 240, 550}, "▼");
     for (form::CommandButton *b : {&Command9, &Command10})
         b->TextFont.Size = 6;
-    add(Command1, &Frame1);
-    add(Command9, &Frame1);
-    add(Command10, &Frame1);
     Timer1.Interval = 0;
     add(Timer1, &Frame1);
+}
 
-    Frame2.Move(135, 1470, 2460, 1620);
-    Frame2.Caption = "ベースの形";
-    add(Frame2, &Frame1);
-    Option1.Move(150, 300, 600, 255);
-    Option1.Caption = "円";
+void Form1::layOutShapeFrame()
+{
+    put(*this, Frame2, &Frame1, {135, 1470, 2460, 1620}, "ベースの形");
+    put(*this, Option1, &Frame2, {150, 300, 600, 255}, "円");
+    put(*this, Option2, &Frame2, {780, 300, 720, 255}, "四角");
+    put(*this, Option3, &Frame2, {1530, 300, 870, 255}, "多角形");
+    put(*this, Command13, &Frame2, {150, 660, 1080, 375}, "頂点作成");
+    put(*this, Command15, &Frame2, {1260, 660, 1080, 375}, "頂点修正");
+    put(*this, Command14, &Frame2, {150, 1110, 1080, 375}, "通常ﾓｰﾄﾞ");
+    put(*this, Command16, &Frame2, {1260, 1110, 540, 375}, "消去");
+    put(*this, Text4, &Frame2, {1830, 1110, 330, 315});
+    put(*this, UpDown1, &Frame2, {2160, 1110, 240, 315});
     Option1.Value = true;
-    Option2.Move(780, 300, 720, 255);
-    Option2.Caption = "四角";
-    Option3.Move(1530, 300, 870, 255);
-    Option3.Caption = "多角形";
-    Command13.Move(150, 660, 1080, 375);
-    Command13.Caption = "頂点作成";
-    Command15.Move(1260, 660, 1080, 375);
-    Command15.Caption = "頂点修正";
-    Command14.Move(150, 1110, 1080, 375);
-    Command14.Caption = "通常ﾓｰﾄﾞ";
-    Command16.Move(1260, 1110, 540, 375);
-    Command16.Caption = "消去";
-    Text4.Move(1830, 1110, 330, 315);
     Text4.Text = "1";
     Text4.TextAlign = form::Alignment::Center;
-    UpDown1.Move(2160, 1110, 240, 315);
     UpDown1.Buddy = &Text4;
     UpDown1.Min = 1;
     UpDown1.Max = 1;
     UpDown1.Increment = 1;
     UpDown1.Value = 1;
-    for (form::Control *c : std::initializer_list<form::Control *>{&Option1, &Option2, &Option3, &Command13,
-                                                                    &Command15, &Command14, &Command16, &Text4,
-                                                                    &UpDown1})
-        add(*c, &Frame2);
     for (form::Control *c : std::initializer_list<form::Control *>{&Command13, &Command14, &Command15, &Command16,
                                                                     &Text4, &UpDown1})
         c->Enabled = false;
+}
 
-    Frame3.Move(135, 3195, 2460, 1605);
-    Frame3.Caption = "針・目盛の表示・色・長さ(%)";
-    add(Frame3, &Frame1);
+void Form1::layOutHandsFrame()
+{
+    put(*this, Frame3, &Frame1, {135, 3195, 2460, 1605}, "針・目盛の表示・色・長さ(%)");
     struct Row {
         form::CheckBox &check;
         float checkTop;
@@ -141,70 +182,32 @@ void Form1::layOut()
         {Check4, 1260, Label9, 375, 1275, "時針", kMagenta, Command7, 1230},
     };
     for (const Row &r : rows) {
-        r.check.Move(120, r.checkTop, 210, 210);
+        put(*this, r.check, &Frame3, {120, r.checkTop, 210, 210});
         r.check.Value = 1;
-        r.swatch.Move(r.swatchLeft, r.swatchTop, 810, 180);
-        r.swatch.Caption = r.caption;
+        put(*this, r.swatch, &Frame3, {r.swatchLeft, r.swatchTop, 810, 180}, r.caption);
         r.swatch.BackColor = r.colour;
         r.swatch.TextAlign = form::Alignment::Center;
-        r.button.Move(1170, r.buttonTop, 330, 315);
-        r.button.Caption = "色";
-        add(r.check, &Frame3);
-        add(r.swatch, &Frame3);
-        add(r.button, &Frame3);
+        put(*this, r.button, &Frame3, {1170, r.buttonTop, 330, 315}, "色");
     }
-    Text1.Move(1545, 585, 525, 285);
-    UpDown3.Move(2070, 585, 240, 285);
-    Text2.Move(1545, 915, 525, 285);
-    UpDown4.Move(2070, 900, 240, 285);
-    Text3.Move(1545, 1230, 525, 285);
-    UpDown5.Move(2070, 1230, 240, 285);
-    lengthRow(Text1, "100", UpDown3);
-    lengthRow(Text2, "90", UpDown4);
-    lengthRow(Text3, "70", UpDown5);
-    for (form::Control *c : std::initializer_list<form::Control *>{&Text1, &UpDown3, &Text2, &UpDown4, &Text3,
-                                                                    &UpDown5})
-        add(*c, &Frame3);
+    lengthRow(*this, Text1, {1545, 585, 525, 285}, "100", UpDown3, {2070, 585, 240, 285});
+    lengthRow(*this, Text2, {1545, 915, 525, 285}, "90", UpDown4, {2070, 900, 240, 285});
+    lengthRow(*this, Text3, {1545, 1230, 525, 285}, "70", UpDown5, {2070, 1230, 240, 285});
+}
 
-    Command8.Move(135, 4905, 2460, 375);
-    Command8.Caption = "設定ファイル読込";
-    Command2.Move(135, 5325, 2460, 375);
-    Command2.Caption = "設定ファイル保存";
-    Command2.ToolTipText =
-        "オルベルの設定ファイルtokei-set.iniを作成します。必ずオルベルと同じフォルダーに作成してください。";
-    Command3.Move(135, 5745, 2460, 375);
-    Command3.Caption = "終了";
-    add(Command8, &Frame1);
-    add(Command2, &Frame1);
-    add(Command3, &Frame1);
-
-    // "＜" and "＞" lie over the panel's top edge, in front of it.
-    Command11.Move(345, 210, 900, 240);
-    Command11.Caption = "＜";
-    Command12.Move(1245, 210, 900, 240);
-    Command12.Caption = "＞";
-    add(Command11);
-    add(Command12);
-
-    StatusBar1.Move(0, 6540, 8475, 330);
-    StatusBar1.PanelText = kStatusHint;
-    add(StatusBar1);
-
-    // The canvas overlays, bottom to top. The hands area lies above the
-    // frame, so a press inside it takes the hands area; markers and grips
-    // lie above both.
-    Shape1.Move(0, 0, 2600, 2600);
+// The canvas overlays, bottom to top. The hands area lies above the frame,
+// so a press inside it takes the hands area; markers and grips lie above
+// both.
+void Form1::layOutCanvas()
+{
+    put(*this, Shape1, &Picture1, {0, 0, 2600, 2600});
     Shape1.Figure = form::ShapeKind::Oval;
     Shape1.BorderColor = kPurple;
     Shape1.BorderStyle = form::PenStyle::Dash;
-    add(Shape1, &Picture1);
-    Image1.Move(0, 0, 2600, 2600);
-    add(Image1, &Picture1);
-    Shape2.Move(135, 90, 2370, 2415);
+    put(*this, Image1, &Picture1, {0, 0, 2600, 2600});
+    put(*this, Shape2, &Picture1, {135, 90, 2370, 2415});
     Shape2.Figure = form::ShapeKind::Oval;
     Shape2.BorderColor = kWhite;
     Shape2.BorderStyle = form::PenStyle::Dash;
-    add(Shape2, &Picture1);
     setLine(Line1, 1320, 90, 1320, 2505, kWhite, 1, form::PenStyle::Dot);
     setLine(Line2, 135, 1260, 2505, 1260, kWhite, 1, form::PenStyle::Dot);
     setLine(Line3, 1320, 1260, 2070, 525, kRed, 3, form::PenStyle::Solid);
@@ -212,8 +215,7 @@ void Form1::layOut()
     setLine(Line5, 1320, 1260, 570, 630, kMagenta, 3, form::PenStyle::Solid);
     for (form::Line *l : {&Line1, &Line2, &Line3, &Line4, &Line5})
         add(*l, &Picture1);
-    Image2.Move(90, 60, 2400, 2400);
-    add(Image2, &Picture1);
+    put(*this, Image2, &Picture1, {90, 60, 2400, 2400});
 
     Line17.place(*this, &Picture1);
     setLine(Line17.create(0), 2010, 3090, 2010, 4125, kMagenta, 2, form::PenStyle::Solid);
@@ -248,31 +250,18 @@ void Form1::wire()
     Command8.Click = [this] { Command8_Click(); };
     Command1.Click = [this] { Command1_Click(); };
 
-    Image1.MouseDown = [this](int b, int s, float x, float y) { Image1_MouseDown(b, s, x, y); };
-    Image1.MouseMove = [this](int b, int s, float x, float y) { Image1_MouseMove(b, s, x, y); };
-    Image1.MouseUp = [this](int b, int s, float x, float y) { Image1_MouseUp(b, s, x, y); };
-    Label5.MouseDown = [this](int b, int s, float x, float y) { Label5_MouseDown(b, s, x, y); };
-    Label5.MouseMove = [this](int b, int s, float x, float y) { Label5_MouseMove(b, s, x, y); };
-    Label5.MouseUp = [this](int b, int s, float x, float y) { Label5_MouseUp(b, s, x, y); };
-    Label6.MouseDown = [this](int b, int s, float x, float y) { Label6_MouseDown(b, s, x, y); };
-    Label6.MouseMove = [this](int b, int s, float x, float y) { Label6_MouseMove(b, s, x, y); };
-    Label6.MouseUp = [this](int b, int s, float x, float y) { Label6_MouseUp(b, s, x, y); };
-    Label7.MouseDown = [this](int b, int s, float x, float y) { Label7_MouseDown(b, s, x, y); };
-    Label7.MouseMove = [this](int b, int s, float x, float y) { Label7_MouseMove(b, s, x, y); };
-    Label7.MouseUp = [this](int b, int s, float x, float y) { Label7_MouseUp(b, s, x, y); };
+    mouse(*this, Image1, &Form1::Image1_MouseDown, &Form1::Image1_MouseMove, &Form1::Image1_MouseUp);
+    mouse(*this, Label5, &Form1::Label5_MouseDown, &Form1::Label5_MouseMove, &Form1::Label5_MouseUp);
+    mouse(*this, Label6, &Form1::Label6_MouseDown, &Form1::Label6_MouseMove, &Form1::Label6_MouseUp);
+    mouse(*this, Label7, &Form1::Label7_MouseDown, &Form1::Label7_MouseMove, &Form1::Label7_MouseUp);
     Picture1.Click = [this] { Picture1_Click(); };
     Picture1.LostFocus = [this] { Picture1_LostFocus(); };
-    Picture1.MouseMove = [this](int b, int s, float x, float y) { Picture1_MouseMove(b, s, x, y); };
-    Picture1.MouseUp = [this](int b, int s, float x, float y) { Picture1_MouseUp(b, s, x, y); };
+    mouse(*this, Picture1, nullptr, &Form1::Picture1_MouseMove, &Form1::Picture1_MouseUp);
     Option1.Click = [this] { Option1_Click(); };
     Option2.Click = [this] { Option2_Click(); };
     Option3.Click = [this] { Option3_Click(); };
-    Image2.MouseDown = [this](int b, int s, float x, float y) { Image2_MouseDown(b, s, x, y); };
-    Image2.MouseMove = [this](int b, int s, float x, float y) { Image2_MouseMove(b, s, x, y); };
-    Image2.MouseUp = [this](int b, int s, float x, float y) { Image2_MouseUp(b, s, x, y); };
-    Label1.MouseDown = [this](int b, int s, float x, float y) { Label1_MouseDown(b, s, x, y); };
-    Label1.MouseMove = [this](int b, int s, float x, float y) { Label1_MouseMove(b, s, x, y); };
-    Label1.MouseUp = [this](int b, int s, float x, float y) { Label1_MouseUp(b, s, x, y); };
+    mouse(*this, Image2, &Form1::Image2_MouseDown, &Form1::Image2_MouseMove, &Form1::Image2_MouseUp);
+    mouse(*this, Label1, &Form1::Label1_MouseDown, &Form1::Label1_MouseMove, &Form1::Label1_MouseUp);
 
     Command13.Click = [this] { Command13_Click(); };
     Command14.Click = [this] { Command14_Click(); };
@@ -292,17 +281,14 @@ void Form1::wire()
     UpDown4.Change = [this] { UpDown4_Change(); };
     UpDown5.Change = [this] { UpDown5_Change(); };
 
-    Command9.MouseDown = [this](int b, int s, float x, float y) { Command9_MouseDown(b, s, x, y); };
-    Command9.MouseUp = [this](int b, int s, float x, float y) { Command9_MouseUp(b, s, x, y); };
+    // The panning buttons: pressed and released as well as clicked.
+    mouse(*this, Command9, &Form1::Command9_MouseDown, nullptr, &Form1::Command9_MouseUp);
     Command9.Click = [this] { Command9_Click(); };
-    Command10.MouseDown = [this](int b, int s, float x, float y) { Command10_MouseDown(b, s, x, y); };
-    Command10.MouseUp = [this](int b, int s, float x, float y) { Command10_MouseUp(b, s, x, y); };
+    mouse(*this, Command10, &Form1::Command10_MouseDown, nullptr, &Form1::Command10_MouseUp);
     Command10.Click = [this] { Command10_Click(); };
-    Command11.MouseDown = [this](int b, int s, float x, float y) { Command11_MouseDown(b, s, x, y); };
-    Command11.MouseUp = [this](int b, int s, float x, float y) { Command11_MouseUp(b, s, x, y); };
+    mouse(*this, Command11, &Form1::Command11_MouseDown, nullptr, &Form1::Command11_MouseUp);
     Command11.Click = [this] { Command11_Click(); };
-    Command12.MouseDown = [this](int b, int s, float x, float y) { Command12_MouseDown(b, s, x, y); };
-    Command12.MouseUp = [this](int b, int s, float x, float y) { Command12_MouseUp(b, s, x, y); };
+    mouse(*this, Command12, &Form1::Command12_MouseDown, nullptr, &Form1::Command12_MouseUp);
     Command12.Click = [this] { Command12_Click(); };
     Timer1.Tick = [this] { Timer1_Timer(); };
 }

@@ -210,6 +210,10 @@ public:
 
 private:
     void layOut();
+    void layOutPanel();
+    void layOutShapeFrame();
+    void layOutHandsFrame();
+    void layOutCanvas();
     void wire();
     // Ellipse or rectangle chosen with `own`.
     void chooseRoundOrSquare(form::OptionButton &own, form::ShapeKind figure);
