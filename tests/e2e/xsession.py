@@ -360,6 +360,25 @@ class XConnection:
         atom = self._x11.XInternAtom(self._dpy, name.encode(), 0)
         return self._x11.XGetSelectionOwner(self._dpy, atom)
 
+    def pointer_grabbed(self):
+        """Whether a client holds the pointer grabbed (a popup menu or list
+        does while it is open): clicks then go to that client's grab window,
+        wherever they land. Asks by trying a grab of its own, which it lets
+        go at once."""
+        x11 = self._x11
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XGrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint, ctypes.c_int,
+                                     ctypes.c_int, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong]
+        x11.XUngrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        grab_mode_async, grab_success = 1, 0
+        status = x11.XGrabPointer(self._dpy, x11.XDefaultRootWindow(self._dpy), 0, 0, grab_mode_async,
+                                  grab_mode_async, 0, 0, 0)
+        if status == grab_success:
+            x11.XUngrabPointer(self._dpy, 0)
+        x11.XSync(self._dpy, 0)
+        return status != grab_success
+
     def shape_rectangles(self, window_id):
         """The rectangles of the window's bounding shape, as the server keeps
         them (an unshaped window gives its whole area)."""
@@ -560,6 +579,20 @@ class XSession:
         proc = subprocess.run(argv, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                               timeout=DEFAULT_TIMEOUT)
         return ['0x%x' % int(line) for line in proc.stdout.decode().split()]
+
+    def search_pid(self, pid, visible_only=True):
+        """The windows a process has said are its own (_NET_WM_PID)."""
+        argv = ['xdotool', 'search'] + (['--onlyvisible'] if visible_only else []) + ['--pid', str(pid)]
+        proc = subprocess.run(argv, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=DEFAULT_TIMEOUT)
+        return ['0x%x' % int(line) for line in proc.stdout.decode().split()]
+
+    def focused_window(self):
+        """The window that has the keyboard, or None."""
+        proc = subprocess.run(['xdotool', 'getwindowfocus'], env=self.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=DEFAULT_TIMEOUT)
+        text = proc.stdout.decode().strip()
+        return '0x%x' % int(text) if proc.returncode == 0 and text.isdigit() else None
 
     def screenshot(self):
         # xwd walks the window tree for the visuals it reads; a window that is
