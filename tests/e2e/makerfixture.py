@@ -75,9 +75,11 @@ def read_lines(path):
 class Editor:
     """One run of the editor on an XSession."""
 
-    def __init__(self, session, program, cwd=None, log_name='maker.log'):
+    def __init__(self, session, program, cwd=None, log_name='maker.log', wrapper=(), env=None):
+        """`wrapper` goes before the program on the command line (to run it
+        as another user, say); `env` replaces the session's environment."""
         self.session = session
-        self.process = session.spawn([program], log_name, cwd=cwd)
+        self.process = session.spawn(list(wrapper) + [program], log_name, env=env, cwd=cwd)
         self.window = None
         self.origin = None
         self._size = None

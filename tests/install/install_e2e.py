@@ -24,19 +24,15 @@ import unittest
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'e2e'))
 
+import makerfixture  # noqa: E402
 import xsession  # noqa: E402
 from clockfixture import PROGRAM_NAME, Clock  # noqa: E402
 from xsession import XSession, wait_until  # noqa: E402
 
 SKIPPED = 77
-EDITOR_TITLE = 'オルベルメーカー'
 NOBODY = 65534
 # The sample face: a 244-pixel picture in a window two pixels larger.
 SAMPLE_WINDOW = 246
-# What the editor saves straight after it starts (no picture yet).
-EDITOR_DEFAULT_DESIGN = b'\r\n'.join([
-    b'2660,2660', b'', b'0,0', b'#TRUE#,#FALSE#,#FALSE#', b'1290,1260,2400,2400', b'1,1,1,1',
-    b'16777215,255,65280,16711935', b'"100","90","70"', b'', b'134,206', b'1950,3015']) + b'\r\n'
 
 
 class InstalledTestCase(unittest.TestCase):
@@ -162,29 +158,11 @@ class InstalledClockTests(InstalledTestCase):
 class InstalledEditorTests(InstalledTestCase):
 
     def test_the_save_dialog_proposes_the_design_file_the_clock_reads(self):
-        editor = self.spawn('OrbelleMaker', 'editor.log')
-
-        def editor_window():
-            self.assertTrue(editor.running(), editor.log_text())
-            found = self.session.search_name(EDITOR_TITLE)
-            return found[0] if found else None
-        window = wait_until('the editor window', editor_window)
-        left, top, _, _ = self.session.geometry(window)
-        # "設定ファイル保存": pixels (13, 375), 164 x 25 in the client area.
-        self.session.click(left + 13 + 82, top + 375 + 12)
-
-        def save_dialog():
-            for w in self.session.windows():
-                if (w.depth == 0 and w.wm_class == ('OrbelleMaker', 'OrbelleMaker') and w.id != window
-                        and w.name not in ('', EDITOR_TITLE)):
-                    info = self.session.window_info(w.id)
-                    if info and info.get('Map State') == 'IsViewable' and info.get('Override Redirect State') == 'no':
-                        return w.id
-            return None
-        dialog = wait_until('the save dialog', save_dialog)
-        self.session.xdotool('windowfocus', '--sync', dialog)
-        wait_until('the dialog to take the keyboard',
-                   lambda: self.session.run(['xdotool', 'getwindowfocus'], check=False).strip() == str(int(dialog, 16)))
+        editor = makerfixture.Editor(self.session, os.path.join(self.bin_dir, 'OrbelleMaker'), cwd=self.home,
+                                     wrapper=self.wrapper(), env=self.env)
+        self.processes.append(editor.process)
+        editor.wait_window()
+        editor.open_dialog(makerfixture.SAVE_BUTTON, 'the save dialog')
         # The proposed name as it stands.
         self.session.xdotool('key', 'Return')
         target = os.path.join(self.user_folder, 'tokei-set.ini')
@@ -192,7 +170,7 @@ class InstalledEditorTests(InstalledTestCase):
         def saved():
             try:
                 with open(target, 'rb') as f:
-                    return f.read() == EDITOR_DEFAULT_DESIGN
+                    return f.read() == makerfixture.design_bytes(makerfixture.START_UP_DESIGN)
             except OSError:
                 return False
         wait_until('the design to be saved in the user\'s folder', saved)
