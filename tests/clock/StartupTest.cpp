@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ClockFixture.h"
+#include "TextEncoding.h"
 
 namespace orbelle::testing {
 namespace {
@@ -306,7 +307,9 @@ TEST_F(ClockTest, StateFileFillsTheDialogAndTheAlarm)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.bytes);
         writeDesign();
-        writeState(c.bytes);
+        // Text goes into the file in the system's code page; bytes that are
+        // no UTF-8 text go in as they are.
+        writeState(isValidUtf8(c.bytes) ? encodeFileText(c.bytes) : std::string(c.bytes));
         auto fresh = startFresh();
         EXPECT_EQ(fresh->form1.Left, c.left);
         EXPECT_EQ(fresh->form1.Top, c.top);

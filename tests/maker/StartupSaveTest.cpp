@@ -20,6 +20,7 @@
 
 #include "FakeServices.h"
 #include "Form1.h"
+#include "TextEncoding.h"
 
 namespace {
 
@@ -554,7 +555,7 @@ TEST_P(SavedField, ComesFromTheControls)
     GetParam().change(*editor);
     std::vector<std::string> expected = kStartupDesign;
     expected.at(GetParam().line - 1) = GetParam().expected;
-    EXPECT_EQ(saveAndRead(), crlfLines(expected));
+    EXPECT_EQ(saveAndRead(), orbelle::encodeFileText(crlfLines(expected)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
