@@ -128,7 +128,9 @@ bool isCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >=
 struct Cp932Reading {
     std::string utf8;
     bool clean = true;       // every byte was part of a valid character
-    bool doubleByte = false; // some character took two bytes
+    // Some character took two bytes, or two one-byte katakana stood side by
+    // side: what a Japanese text shows and a text in 1252 hardly ever does.
+    bool japanese = false;
 };
 
 // Code page 932 read character by character, so that a byte that is no
@@ -138,20 +140,25 @@ Cp932Reading readCp932(std::string_view bytes)
 {
     Cp932Reading reading;
     std::wstring wide;
+    bool afterKana = false;
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto c = static_cast<unsigned char>(bytes[i]);
+        const bool kana = c >= 0xA1 && c <= 0xDF;
         if (c < 0x80) {
             reading.utf8 += static_cast<char>(c);
+            afterKana = false;
             ++i;
             continue;
         }
         const std::size_t length = isCp932LeadByte(c) ? 2 : 1;
         if (c != 0x80 && i + length <= bytes.size() && toWideStrict(932, bytes.substr(i, length), wide)) {
             reading.utf8 += toUtf8(wide);
-            reading.doubleByte = reading.doubleByte || length == 2;
+            reading.japanese = reading.japanese || length == 2 || (kana && afterKana);
+            afterKana = kana;
             i += length;
         } else {
+            afterKana = false;
             reading.utf8 += '?';
             reading.clean = false;
             ++i;
@@ -208,11 +215,10 @@ std::string decodeFileText(std::string_view bytes)
         return isValidUtf8(bytes) ? std::string(bytes) : cp932ToUtf8(bytes);
     if (codePage == 932)
         return cp932ToUtf8(bytes);
-    // A Japanese file on a system of one byte a character: its two-byte
-    // characters are all valid there too, but only read right as code
-    // page 932.
+    // A Japanese file on a system of one byte a character: its bytes are
+    // valid there too, but only read right as code page 932.
     Cp932Reading japanese = readCp932(bytes);
-    if (japanese.clean && japanese.doubleByte && systemCodePageIsSingleByte())
+    if (japanese.clean && japanese.japanese && systemCodePageIsSingleByte())
         return std::move(japanese.utf8);
     std::wstring wide;
     if (toWideStrict(codePage, bytes, wide))

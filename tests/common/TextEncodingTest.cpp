@@ -123,9 +123,9 @@ TEST(TextEncodingTest, FilesAreInTheAnsiCodePage)
     const struct { const char *utf8, *on932, *on1252; } cases[] = {
         {"été", "?t?", "\xE9t\xE9"},
         {"Größe 5€", "Gr??e 5?", "Gr\xF6\xDF" "e 5\x80"},
-        // Half-width katakana only: code page 932 bytes that read as 1252
-        // letters there, so they cannot go out as code page 932.
-        {"ﾄｹｲ", "\xC4\xB9\xB2", "???"},
+        {"ﾄｹｲ", "\xC4\xB9\xB2", "\xC4\xB9\xB2"},
+        // One half-width katakana alone would read back as a 1252 letter.
+        {"ｱ", "\xB1", "?"},
         // Neither code page holds both.
         {"é時", "?\x8E\x9E", "\xE9?"},
         {"a\xF0\x9F\x98\x80z", "a?z", "a?z"},
@@ -134,12 +134,13 @@ TEST(TextEncodingTest, FilesAreInTheAnsiCodePage)
         SCOPED_TRACE(c.utf8);
         EXPECT_EQ(encodeFileText(c.utf8), japanese ? c.on932 : c.on1252);
     }
-    // Bytes read as the system's code page unless they are a clean code
-    // page 932 text with two-byte characters on a one-byte system.
+    // Bytes read as the system's code page unless, on a one-byte system,
+    // they are a clean code page 932 text that looks Japanese.
     const struct { const char *bytes, *on932, *on1252; } reads[] = {
         {"\xE9t\xE9", "\xE9\xA8\x81?", "été"},
         {"caf\xE9\r\n", "caf?\r\n", "café\r\n"},
-        {"\xC4\xB9\xB2", "ﾄｹｲ", "Ä¹²"},
+        {"\xC4\xB9\xB2", "ﾄｹｲ", "ﾄｹｲ"},
+        {"\xC4rger, 25\xB0" "C", "ﾄrger, 25ｰC", "Ärger, 25°C"},
         {"\x80", "?", "€"},
     };
     for (const auto &r : reads) {
