@@ -49,11 +49,18 @@ if ! start_output=$(timeout 180 wine cmd.exe /c echo started 2>&1) || ! grep -q 
   exit 0
 fi
 
+# Without the Japanese locale Wine would fall back to 1252 and the run
+# meant for 932 would test nothing of it.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "!! the locale ja_JP.UTF-8 is missing; scripts/install-deps.sh generates it"
+  exit 1
+fi
+
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Debug \
   -DORBELLE_QT=OFF -DORBELLE_WERROR=ON -DORBELLE_GTEST_SOURCE="$gtest_source" "${launcher[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${tests[@]/%/_tests}"
 
