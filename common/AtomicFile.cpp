@@ -74,6 +74,12 @@ std::optional<std::filesystem::path> throughLinks(std::filesystem::path path)
 
 bool writeAndReplace(const std::filesystem::path &path, std::string_view bytes)
 {
+    // Replacing takes only the folder's permission, so a file the user made
+    // read-only, or a folder in the file's place, is checked for first.
+    const DWORD existing = GetFileAttributesW(path.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES
+        && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+        return false;
     for (unsigned attempt = 0; attempt < maxAttempts; ++attempt) {
         const std::filesystem::path temporary = temporaryNameFor(path, attempt);
         HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

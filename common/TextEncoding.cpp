@@ -7,6 +7,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include <utility>
 #else
 #include <cerrno>
 #include <iconv.h>
@@ -74,67 +76,182 @@ bool isValidUtf8(std::string_view bytes)
 
 namespace {
 
-std::wstring toWide(UINT codePage, std::string_view bytes, DWORD flags, bool *ok)
+// Converts a whole text, or fails on any byte that is invalid in the code
+// page (MB_ERR_INVALID_CHARS).
+bool toWideStrict(UINT codePage, std::string_view bytes, std::wstring &wide)
 {
-    if (ok)
-        *ok = true;
+    wide.clear();
     if (bytes.empty())
-        return {};
+        return true;
     const int size = static_cast<int>(bytes.size());
-    const int wideSize = MultiByteToWideChar(codePage, flags, bytes.data(), size, nullptr, 0);
-    if (wideSize <= 0) {
-        if (ok)
-            *ok = false;
-        return {};
-    }
-    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
-    MultiByteToWideChar(codePage, flags, bytes.data(), size, wide.data(), wideSize);
-    return wide;
+    const int wideSize = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+    if (wideSize <= 0)
+        return false;
+    wide.resize(static_cast<std::size_t>(wideSize));
+    return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), wideSize)
+        == wideSize;
 }
 
-std::string fromWide(UINT codePage, const std::wstring &wide)
+std::string toUtf8(const std::wstring &wide)
 {
     if (wide.empty())
         return {};
     const int size = static_cast<int>(wide.size());
-    // The UTF-8 code page takes no replacement character argument.
-    const char *replacement = codePage == CP_UTF8 ? nullptr : "?";
-    const int byteSize = WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, replacement, nullptr);
+    const int byteSize = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
     if (byteSize <= 0)
         return {};
     std::string bytes(static_cast<std::size_t>(byteSize), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), size, bytes.data(), byteSize, replacement, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, bytes.data(), byteSize, nullptr, nullptr);
     return bytes;
+}
+
+// Wide text in a code page other than UTF-8, taking no look-alike for a
+// character the code page lacks; false when some character was lost.
+bool fromWideExact(UINT codePage, const std::wstring &wide, std::string &bytes)
+{
+    bytes.clear();
+    if (wide.empty())
+        return true;
+    const int size = static_cast<int>(wide.size());
+    BOOL lost = FALSE;
+    const int byteSize = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0,
+                                             "?", &lost);
+    if (byteSize <= 0)
+        return false;
+    bytes.resize(static_cast<std::size_t>(byteSize));
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), byteSize, "?", &lost);
+    return !lost;
+}
+
+bool isCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+struct Cp932Reading {
+    std::string utf8;
+    bool clean = true;       // every byte was part of a valid character
+    // Some character took two bytes, or two one-byte katakana stood side by
+    // side: what a Japanese text shows and a text in 1252 hardly ever does.
+    bool japanese = false;
+};
+
+// Code page 932 read character by character, so that a byte that is no
+// character becomes one '?' and costs only itself, as on other systems.
+// 0x80 counts as no character, though the system's table passes it through.
+Cp932Reading readCp932(std::string_view bytes)
+{
+    Cp932Reading reading;
+    std::wstring wide;
+    bool afterKana = false;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        const bool kana = c >= 0xA1 && c <= 0xDF;
+        if (c < 0x80) {
+            reading.utf8 += static_cast<char>(c);
+            afterKana = false;
+            ++i;
+            continue;
+        }
+        const std::size_t length = isCp932LeadByte(c) ? 2 : 1;
+        if (c != 0x80 && i + length <= bytes.size() && toWideStrict(932, bytes.substr(i, length), wide)) {
+            reading.utf8 += toUtf8(wide);
+            reading.japanese = reading.japanese || length == 2 || (kana && afterKana);
+            afterKana = kana;
+            i += length;
+        } else {
+            afterKana = false;
+            reading.utf8 += '?';
+            reading.clean = false;
+            ++i;
+        }
+    }
+    return reading;
+}
+
+// UTF-8 text in a code page other than UTF-8, character by character: a
+// character the code page lacks, or a broken sequence's first byte, becomes
+// one '?'. False when anything was lost.
+bool writeCodePage(UINT codePage, std::string_view utf8, std::string &bytes)
+{
+    bytes.clear();
+    bool exact = true;
+    std::wstring wide;
+    std::string encoded;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        const std::size_t length = utf8SequenceLength(c);
+        if (length > 1 && i + length <= utf8.size() && isValidUtf8(utf8.substr(i, length))
+            && toWideStrict(CP_UTF8, utf8.substr(i, length), wide) && fromWideExact(codePage, wide, encoded)) {
+            bytes += encoded;
+            i += length;
+            continue;
+        }
+        bytes += '?';
+        exact = false;
+        i += length > 1 && i + length <= utf8.size() && isValidUtf8(utf8.substr(i, length)) ? length : 1;
+    }
+    return exact;
+}
+
+// A code page of one byte a character (1252 and the like), where nearly
+// every byte is some character and so tells nothing about the file.
+bool systemCodePageIsSingleByte()
+{
+    CPINFO info{};
+    return GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1;
 }
 
 } // namespace
 
 std::string decodeFileText(std::string_view bytes)
 {
-    if (GetACP() == CP_UTF8)
+    const UINT codePage = GetACP();
+    if (codePage == CP_UTF8)
         return isValidUtf8(bytes) ? std::string(bytes) : cp932ToUtf8(bytes);
-    bool ok = false;
-    const std::wstring wide = toWide(CP_ACP, bytes, MB_ERR_INVALID_CHARS, &ok);
-    if (!ok)
+    if (codePage == 932)
         return cp932ToUtf8(bytes);
-    return fromWide(CP_UTF8, wide);
+    // A Japanese file on a system of one byte a character: its bytes are
+    // valid there too, but only read right as code page 932.
+    Cp932Reading japanese = readCp932(bytes);
+    if (japanese.clean && japanese.japanese && systemCodePageIsSingleByte())
+        return std::move(japanese.utf8);
+    std::wstring wide;
+    if (toWideStrict(codePage, bytes, wide))
+        return toUtf8(wide);
+    return std::move(japanese.utf8);
 }
 
 std::string encodeFileText(std::string_view utf8)
 {
-    if (GetACP() == CP_UTF8)
+    const UINT codePage = GetACP();
+    if (codePage == CP_UTF8)
         return std::string(utf8);
-    return fromWide(CP_ACP, toWide(CP_UTF8, utf8, 0, nullptr));
+    std::string bytes;
+    if (writeCodePage(codePage, utf8, bytes) || codePage == 932 || !systemCodePageIsSingleByte())
+        return bytes;
+    // Text the system's code page cannot hold goes out as code page 932
+    // when it then reads back the same, so Japanese paths and memos survive.
+    std::string japanese;
+    if (writeCodePage(932, utf8, japanese) && decodeFileText(japanese) == utf8)
+        return japanese;
+    return bytes;
 }
 
 std::string cp932ToUtf8(std::string_view bytes)
 {
-    return fromWide(CP_UTF8, toWide(932, bytes, 0, nullptr));
+    return readCp932(bytes).utf8;
 }
 
 std::string utf8ToCp932(std::string_view utf8)
 {
-    return fromWide(932, toWide(CP_UTF8, utf8, 0, nullptr));
+    std::string bytes;
+    writeCodePage(932, utf8, bytes);
+    return bytes;
 }
 
 #else

@@ -3,6 +3,12 @@
 // in, and back. Files are in the system's code page (UTF-8 on Linux, where a
 // plain ASCII "C" locale counts as UTF-8; the ANSI code page on Windows);
 // bytes that are not valid there are read as code page 932 (Shift-JIS).
+// Where the ANSI code page takes one byte a character (1252 and the like),
+// every byte is valid in it: there a file that reads whole as code page 932
+// and holds two-byte characters or two one-byte katakana side by side is
+// taken as code page 932, and text the
+// ANSI code page cannot hold is written as code page 932 when it reads back
+// the same that way. Characters no target can hold become '?'.
 
 #include <filesystem>
 #include <string>

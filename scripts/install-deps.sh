@@ -13,7 +13,31 @@ packages=(
   fonts-ipafont-gothic
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-dev
+  g++-mingw-w64-x86-64-posix wine wine64 locales
 )
+
+# The Windows test runs need a Japanese locale, from which Wine takes the
+# ANSI code page 932.
+ensure_japanese_locale() {
+  if locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    return 0
+  fi
+  echo "Generating the locale ja_JP.UTF-8"
+  $sudo sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  if ! grep -q '^ja_JP\.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen >/dev/null
+  # Ubuntu's locale-gen takes the locale as an argument instead.
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    $sudo locale-gen ja_JP.UTF-8 >/dev/null
+  fi
+}
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,15 +46,10 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-
-echo "Installing: ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
-fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_japanese_locale

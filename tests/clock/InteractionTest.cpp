@@ -2,6 +2,7 @@
 // saving Pt.ini on the way out, and the other ways the window goes away.
 
 #include "ClockFixture.h"
+#include "TextEncoding.h"
 
 namespace orbelle::testing {
 namespace {
@@ -128,7 +129,7 @@ TEST_F(InteractionTest, RightClickOnTheIconWritesTheStateAndEnds)
 
         fresh->form1.Form_MouseDown(form::MiddleButton, 0, form::IconRightDown * 15, 0);
 
-        EXPECT_EQ(readFile("Pt.ini"), c.expected);
+        EXPECT_EQ(readFile("Pt.ini"), encodeFileText(c.expected));
         ASSERT_EQ(fresh->services.deletedIcons.size(), 1u);
         EXPECT_EQ(fresh->services.deletedIcons[0].id, 1);
         EXPECT_EQ(fresh->services.endCalls, 1);

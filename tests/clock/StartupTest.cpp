@@ -2,6 +2,7 @@
 // from tokei-set.ini and Pt.ini, and how missing or odd fields fall back.
 
 #include <algorithm>
+#include <fstream>
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -9,6 +10,8 @@
 #endif
 
 #include "ClockFixture.h"
+#include "ClockStateFile.h"
+#include "TextEncoding.h"
 
 namespace orbelle::testing {
 namespace {
@@ -129,6 +132,42 @@ TEST_F(ClockTest, PictureIsLoadedFromTheNamedFile)
     // The box covers the whole picture, whatever part of it the window shows.
     EXPECT_GE(clock.form1.Picture1.Width, 170 * 15);
     EXPECT_GE(clock.form1.Picture1.Height, 120 * 15);
+}
+
+// A program folder with a Japanese name, and a design from a code page 932
+// system whose picture path leads into it: the picture found is the one
+// named, and the state is saved back into the same folder.
+TEST_F(ClockTest, JapaneseFolderAndPicturePathNameTheRightFiles)
+{
+    // 0x5C, the path separator, is a trail byte in the code page 932 forms
+    // of the second and third names.
+    for (const char *name : {"時計の顔", "表示", "ソフト", "ﾄｹｲ"}) {
+        SCOPED_TRACE(name);
+        const auto programFolder = folder / pathFromUtf8(name);
+        ASSERT_TRUE(std::filesystem::create_directory(programFolder));
+        const auto picture = programFolder / pathFromUtf8(std::string(name) + ".jpg");
+        std::ofstream(picture, std::ios::binary) << "picture";
+        const std::u8string pictureText = picture.u8string();
+        const std::string picturePath(pictureText.begin(), pictureText.end());
+        DesignLines design;
+        design.picture = "\"" + utf8ToCp932(picturePath) + "\"";
+        std::ofstream(programFolder / "tokei-set.ini", std::ios::binary) << design.bytes();
+        std::ofstream(programFolder / "Pt.ini", std::ios::binary)
+            << utf8ToCp932("0,0\r\n\"" + std::string(name) + "\"\r\n\"7\",\"15\"\r\n\"0\",\"0\"\r\n");
+
+        Clock c;
+        c.services.folder = programFolder;
+        c.form1.Form_Load();
+        ASSERT_NE(c.form1.Picture1.CurrentPicture, nullptr);
+        EXPECT_EQ(c.form1.Picture1.CurrentPicture->path(), picturePath);
+        EXPECT_EQ(c.form2.Text3.Text, name);
+
+        c.form2.Text3.Text = std::string(name) + "のメモ";
+        c.form1.Form_MouseDown(form::MiddleButton, 0, form::IconRightDown * 15, 0);
+        ClockState saved;
+        EXPECT_EQ(readClockStateFile(programFolder / "Pt.ini", saved), 7);
+        EXPECT_EQ(saved.memo, std::string(name) + "のメモ");
+    }
 }
 
 TEST_F(ClockTest, UnreadablePictureLeavesTheFaceBlankAndStartUpGoesOn)
@@ -334,7 +373,9 @@ TEST_F(ClockTest, StateFileFillsTheDialogAndTheAlarm)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.bytes);
         writeDesign();
-        writeState(c.bytes);
+        // Text goes into the file in the system's code page; bytes that are
+        // no UTF-8 text go in as they are.
+        writeState(isValidUtf8(c.bytes) ? encodeFileText(c.bytes) : std::string(c.bytes));
         auto fresh = startFresh();
         EXPECT_EQ(fresh->form1.Left, c.left);
         EXPECT_EQ(fresh->form1.Top, c.top);

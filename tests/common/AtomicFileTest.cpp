@@ -4,10 +4,16 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -18,6 +24,7 @@
 
 #include "AtomicFile.h"
 #include "TemporaryFolder.h"
+#include "TextEncoding.h"
 
 using namespace orbelle;
 
@@ -45,6 +52,8 @@ TEST(AtomicFileTest, WritesAndReplacesWholeFilesLeavingNothingBehind)
     EXPECT_EQ(folder.listing(), "tokei-set.ini;");
 }
 
+#ifndef _WIN32
+// Windows has no such permission bits; its read-only flag is tested below.
 TEST(AtomicFileTest, KeepsThePermissionsOfTheFileItReplaces)
 {
     TemporaryFolder folder;
@@ -56,6 +65,7 @@ TEST(AtomicFileTest, KeepsThePermissionsOfTheFileItReplaces)
     ASSERT_TRUE(writeFileAtomically(path, "new"));
     EXPECT_EQ(std::filesystem::status(path).permissions(), mode);
 }
+#endif
 
 TEST(AtomicFileTest, FailedWritesLeaveTheOldStateWhole)
 {
@@ -85,6 +95,92 @@ TEST(AtomicFileTest, ReadsNothingFromMissingFilesOrFolders)
     EXPECT_EQ(readWholeFile(folder.file("missing")), std::nullopt);
     EXPECT_EQ(readWholeFile(folder.path()), std::nullopt);
 }
+
+TEST(AtomicFileTest, WritesInFoldersWithJapaneseNames)
+{
+    // 0x5C, the path separator, is a trail byte in the code page 932 forms
+    // of the second and third names.
+    for (const char *name : {"時計の顔", "表示", "ソフト", "ﾄｹｲ", "été"}) {
+        SCOPED_TRACE(name);
+        TemporaryFolder folder;
+        const auto inside = folder.path() / pathFromUtf8(name);
+        ASSERT_TRUE(std::filesystem::create_directory(inside));
+        const auto path = inside / pathFromUtf8(std::string(name) + ".ini");
+        ASSERT_TRUE(writeFileAtomically(path, "first"));
+        ASSERT_TRUE(writeFileAtomically(path, "second\r\n"));
+        EXPECT_EQ(readWholeFile(path), "second\r\n");
+        std::vector<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(inside)) {
+            const std::u8string utf8 = entry.path().filename().u8string();
+            names.emplace_back(utf8.begin(), utf8.end());
+        }
+        EXPECT_EQ(names, std::vector<std::string>{std::string(name) + ".ini"});
+    }
+}
+
+#ifdef _WIN32
+
+namespace {
+
+// Keeps a file open the way another program may: sharing reading and
+// writing but not its deletion or renaming.
+struct OpenElsewhere {
+    HANDLE handle;
+    explicit OpenElsewhere(const std::filesystem::path &path)
+        : handle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    ~OpenElsewhere()
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+};
+
+} // namespace
+
+// A rename onto an existing file fails on Windows, so replacing goes its
+// own way there; what it may not replace stays whole.
+TEST(AtomicFileTest, WindowsReplacesOnlyWhatMayBeReplaced)
+{
+    const struct {
+        const char *name;
+        DWORD attributes;
+        bool heldOpen;
+        bool written;
+    } cases[] = {
+        {"plain", FILE_ATTRIBUTE_NORMAL, false, true},
+        {"archive", FILE_ATTRIBUTE_ARCHIVE, false, true},
+        {"read-only", FILE_ATTRIBUTE_READONLY, false, false},
+        {"held open by another program", FILE_ATTRIBUTE_NORMAL, true, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        const auto path = folder.file("tokei-set.ini");
+        putFile(path, "old contents\r\n");
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
+        bool written = false;
+        {
+            std::optional<OpenElsewhere> other;
+            if (c.heldOpen) {
+                other.emplace(path);
+                ASSERT_NE(other->handle, INVALID_HANDLE_VALUE);
+            }
+            written = writeFileAtomically(path, "new");
+        }
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(readWholeFile(path), c.written ? "new" : "old contents\r\n");
+        EXPECT_EQ(folder.listing(), "tokei-set.ini;");
+        if (c.attributes & FILE_ATTRIBUTE_READONLY) {
+            EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+        }
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+#endif
 
 #ifndef _WIN32
 

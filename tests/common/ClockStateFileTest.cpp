@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 
 #include "ClockStateFile.h"
 #include "TemporaryFolder.h"
@@ -84,4 +85,30 @@ TEST(ClockStateFileTest, FilesOnDisk)
     std::ofstream(path, std::ios::binary) << utf8ToCp932(writeClockState(1, 2, defaultMemo, "", "", "", ""));
     ASSERT_EQ(readClockStateFile(path, state), 7);
     EXPECT_EQ(state.memo, defaultMemo);
+}
+
+TEST(ClockStateFileTest, WritesCrLfAndReadsEitherLineEndFromDisk)
+{
+    TemporaryFolder folder;
+    const auto path = folder.file("Pt.ini");
+    ASSERT_TRUE(writeClockStateFile(path, 15, 30, "a\r\nb", "7", "5", "12", "24"));
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+              "15,30\r\n\"a\r\nb\"\r\n\"7\",\"5\"\r\n\"12\",\"24\"\r\n");
+
+    const struct { const char *bytes, *memo; } files[] = {
+        {"15,30\r\n\"a\r\nb\"\r\n\"7\",\"5\"\r\n\"12\",\"24\"\r\n", "a\r\nb"},
+        {"15,30\n\"a\nb\"\n\"7\",\"5\"\n\"12\",\"24\"\n", "a\nb"},
+        {"15,30\n\"a\"\r\n\"7\",\"5\"\n\"12\",\"24\"", "a"},
+    };
+    for (const auto &f : files) {
+        SCOPED_TRACE(f.bytes);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << f.bytes;
+        ClockState state;
+        ASSERT_EQ(readClockStateFile(path, state), 7);
+        EXPECT_EQ(state.top, Value(30));
+        EXPECT_EQ(state.memo, f.memo);
+        EXPECT_EQ(state.minute, Value("5"));
+        EXPECT_EQ(state.day, Value("24"));
+    }
 }

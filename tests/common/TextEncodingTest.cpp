@@ -49,6 +49,8 @@ TEST(TextEncodingTest, CodePage932BothWays)
     EXPECT_EQ(cp932ToUtf8("a\x8E"), "a?");                // cut-off character
 }
 
+#ifndef _WIN32
+
 TEST(TextEncodingTest, UnderUtf8ValidTextStaysAndOtherBytesAreCodePage932)
 {
     for (const char *codeSet : {"UTF-8", "utf8", "ANSI_X3.4-1968", ""}) {
@@ -73,6 +75,8 @@ TEST(TextEncodingTest, OtherSystemCodeSetsConvertAndFallBackToCodePage932)
     EXPECT_EQ(decodeFileText("\xE9t\xE9", "ISO-8859-1"), "été");
 }
 
+#endif
+
 TEST(TextEncodingTest, PathsFromUtf8NameTheSameFileTheSystemDoes)
 {
     const std::string name = "写真/ﾄｹｲ 時計.ini";
@@ -82,3 +86,67 @@ TEST(TextEncodingTest, PathsFromUtf8NameTheSameFileTheSystemDoes)
     EXPECT_EQ(text(path.filename().u8string()), "ﾄｹｲ 時計.ini");
     EXPECT_EQ(text(path.parent_path().u8string()), "写真");
 }
+
+#ifdef _WIN32
+
+#include <cstdlib>
+
+#include <windows.h>
+
+// The Windows runs set the ANSI code page through the locale they start
+// in; a run that did not get the code page it names tests nothing of it.
+TEST(TextEncodingTest, RunsUnderTheCodePageTheRunNames)
+{
+    const char *expected = std::getenv("ORBELLE_EXPECTED_ACP");
+    if (!expected)
+        GTEST_SKIP() << "no code page named";
+    EXPECT_EQ(std::to_string(GetACP()), expected);
+}
+
+TEST(TextEncodingTest, Cp932FilesReadTheSameUnderEveryAnsiCodePage)
+{
+    for (const auto &text : japanese) {
+        SCOPED_TRACE(text.utf8);
+        EXPECT_EQ(decodeFileText(text.cp932), text.utf8);
+        // Written in the system's code page, or where that cannot hold the
+        // text, in code page 932; either way it reads back the same.
+        EXPECT_EQ(encodeFileText(text.utf8), text.cp932);
+        EXPECT_EQ(decodeFileText(encodeFileText(text.utf8)), text.utf8);
+    }
+}
+
+TEST(TextEncodingTest, FilesAreInTheAnsiCodePage)
+{
+    const UINT codePage = GetACP();
+    ASSERT_TRUE(codePage == 932 || codePage == 1252) << codePage;
+    const bool japanese = codePage == 932;
+    const struct { const char *utf8, *on932, *on1252; } cases[] = {
+        {"été", "?t?", "\xE9t\xE9"},
+        {"Größe 5€", "Gr??e 5?", "Gr\xF6\xDF" "e 5\x80"},
+        {"ﾄｹｲ", "\xC4\xB9\xB2", "\xC4\xB9\xB2"},
+        // One half-width katakana alone would read back as a 1252 letter.
+        {"ｱ", "\xB1", "?"},
+        // Neither code page holds both.
+        {"é時", "?\x8E\x9E", "\xE9?"},
+        {"a\xF0\x9F\x98\x80z", "a?z", "a?z"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.utf8);
+        EXPECT_EQ(encodeFileText(c.utf8), japanese ? c.on932 : c.on1252);
+    }
+    // Bytes read as the system's code page unless, on a one-byte system,
+    // they are a clean code page 932 text that looks Japanese.
+    const struct { const char *bytes, *on932, *on1252; } reads[] = {
+        {"\xE9t\xE9", "\xE9\xA8\x81?", "été"},
+        {"caf\xE9\r\n", "caf?\r\n", "café\r\n"},
+        {"\xC4\xB9\xB2", "ﾄｹｲ", "ﾄｹｲ"},
+        {"\xC4rger, 25\xB0" "C", "ﾄrger, 25ｰC", "Ärger, 25°C"},
+        {"\x80", "?", "€"},
+    };
+    for (const auto &r : reads) {
+        SCOPED_TRACE(r.bytes);
+        EXPECT_EQ(decodeFileText(r.bytes), japanese ? r.on932 : r.on1252);
+    }
+}
+
+#endif

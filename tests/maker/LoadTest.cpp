@@ -50,6 +50,13 @@ std::string fileText(const std::vector<std::string> &lines)
     return text;
 }
 
+// A path as the dialogs give it: UTF-8 on every system.
+std::string utf8Of(const std::filesystem::path &p)
+{
+    const std::u8string text = p.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::vector<std::string> linesOf(const std::string &text)
 {
     std::vector<std::string> lines;
@@ -125,13 +132,13 @@ struct Editor {
 
     void load(const std::filesystem::path &path)
     {
-        fake.openAnswers.push_back(path.string());
+        fake.openAnswers.push_back(utf8Of(path));
         form.Command8.Click();
     }
 
     std::string save(const std::string &name)
     {
-        fake.saveAnswers.push_back(file(name).string());
+        fake.saveAnswers.push_back(utf8Of(file(name)));
         form.Command2.Click();
         return bytesOf(file(name));
     }
@@ -427,6 +434,35 @@ TEST(Load, FileInCodePage932KeepsItsJapanesePath)
     EXPECT_EQ(f.Label1.Top, 2370);
     // Written back in the system's code page.
     EXPECT_EQ(e.save("again.ini"), encodeFileText(fileText(lines)));
+}
+
+// Designs and pictures in folders with Japanese names, chosen in the
+// dialogs: saved where chosen, and opened with the picture they name.
+TEST(Load, FoldersWithJapaneseNamesHoldDesignsAndPictures)
+{
+    // 0x5C, the path separator, is a trail byte in the code page 932 forms
+    // of the second and third names.
+    for (const char *name : {"時計の顔", "表示", "ソフト", "ﾄｹｲ"}) {
+        SCOPED_TRACE(name);
+        Editor e;
+        const auto folder = e.folder.path() / pathFromUtf8(name);
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
+        const auto picture = folder / pathFromUtf8(std::string(name) + ".jpg");
+        writeBytes(picture, "picture");
+        auto lines = kRectangleDesign;
+        lines[1] = "\"" + utf8Of(picture) + "\"";
+        const auto design = folder / pathFromUtf8(std::string(name) + ".ini");
+        writeBytes(design, utf8ToCp932(fileText(lines)));
+
+        e.load(design);
+        ASSERT_NE(e.form.Picture1.CurrentPicture, nullptr);
+        EXPECT_EQ(e.form.ImageFileName.toText(), utf8Of(picture));
+
+        const auto copy = folder / pathFromUtf8(std::string(name) + "の写し.ini");
+        e.fake.saveAnswers.push_back(utf8Of(copy));
+        e.form.Command2.Click();
+        EXPECT_EQ(bytesOf(copy), encodeFileText(fileText(lines)));
+    }
 }
 
 TEST(Load, EllipseFileEndsAfterLineEight)
@@ -829,7 +865,7 @@ TEST_F(RoundTrip, Ellipse)
     design(a);
     const auto [first, second] = roundTrip(a);
     EXPECT_NE(first.find("#TRUE#,#FALSE#,#FALSE#"), std::string::npos);
-    EXPECT_NE(first.find("時計の文字盤"), std::string::npos);
+    EXPECT_NE(first.find(encodeFileText("時計の文字盤")), std::string::npos);
     EXPECT_EQ(second, first);
 }
 

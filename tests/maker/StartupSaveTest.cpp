@@ -26,6 +26,7 @@
 #include "CaseNames.h"
 #include "FakeServices.h"
 #include "Form1.h"
+#include "TextEncoding.h"
 
 namespace {
 
@@ -633,7 +634,7 @@ TEST_P(SavedField, ComesFromTheControls)
     GetParam().change(*editor);
     std::vector<std::string> expected = kStartupDesign;
     expected.at(GetParam().line - 1) = GetParam().expected;
-    EXPECT_EQ(saveAndRead(), crlfLines(expected));
+    EXPECT_EQ(saveAndRead(), orbelle::encodeFileText(crlfLines(expected)));
 }
 
 INSTANTIATE_TEST_SUITE_P(

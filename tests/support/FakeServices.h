@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Services.h"
+#include "TextEncoding.h"
 
 namespace orbelle::testing {
 
@@ -98,7 +99,7 @@ public:
             if (bad == path)
                 return nullptr;
         std::error_code ec;
-        if (!path.empty() && std::filesystem::is_regular_file(path, ec))
+        if (!path.empty() && std::filesystem::is_regular_file(pathFromUtf8(path), ec))
             return std::make_shared<form::Picture>(path, pictureWidth, pictureHeight);
         return nullptr;
     }
@@ -181,8 +182,10 @@ public:
     std::string listing() const
     {
         std::vector<std::string> names;
-        for (const auto &entry : std::filesystem::directory_iterator(path_))
-            names.push_back(entry.path().filename().string());
+        for (const auto &entry : std::filesystem::directory_iterator(path_)) {
+            const std::u8string name = entry.path().filename().u8string();
+            names.emplace_back(name.begin(), name.end());
+        }
         std::sort(names.begin(), names.end());
         std::string out;
         for (const auto &n : names)
