@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "ClockFixture.h"
+#include "TextEncoding.h"
 
 namespace orbelle::testing {
 namespace {
@@ -85,9 +86,11 @@ TEST_F(LiveStateTest, DialogTextsAreWrittenAtTheNextTickAfterTheDialogIsDoneWith
             c.trigger();
         EXPECT_EQ(readFile("Pt.ini"), kPlainState) << "written before the tick";
         ticks(1);
-        EXPECT_EQ(readFile("Pt.ini"), c.expected.empty() ? kPlainState : c.expected);
+        // Written in the system's code page.
+        const std::string expected = c.expected.empty() ? kPlainState : encodeFileText(c.expected);
+        EXPECT_EQ(readFile("Pt.ini"), expected);
         ticks(3);
-        EXPECT_EQ(readFile("Pt.ini"), c.expected.empty() ? kPlainState : c.expected) << "written again";
+        EXPECT_EQ(readFile("Pt.ini"), expected) << "written again";
     }
 }
 
@@ -159,7 +162,8 @@ protected:
     void SetUp() override
     {
         writeDesign();
-        writeState("0,0\r\n\"牛乳を買う\r\n八百屋にも\"\r\n\"7\",\"59\"\r\n\"0\",\"0\"\r\n");
+        // In the system's code page, as the clock writes it.
+        writeState(encodeFileText("0,0\r\n\"牛乳を買う\r\n八百屋にも\"\r\n\"7\",\"59\"\r\n\"0\",\"0\"\r\n"));
         start();
     }
 };
