@@ -22,6 +22,7 @@
 #include "CommandButton.h"
 #include "Frame.h"
 #include "OptionButton.h"
+#include "PolygonRegion.h"
 #include "StatusBar.h"
 #include "Conversions.h"
 #include "Label.h"
@@ -514,6 +515,8 @@ void FormWindow::sync()
             else
                 setFixedSize(size);
         }
+        if (before && region_ && region_->shape == form::WindowRegion::Shape::Polygon)
+            setRegion(std::optional<form::WindowRegion>(region_));
     }
     if (!now.AutoPlace && (!before || before->Left != now.Left || before->Top != now.Top)) {
         const QPoint at(toPixels(now.Left), toPixels(now.Top));
@@ -591,10 +594,9 @@ void FormWindow::setRegion(const std::optional<form::WindowRegion> &region)
     if (region->shape == form::WindowRegion::Shape::Ellipse) {
         mask = ellipseRegion(region->left, region->top, region->right, region->bottom);
     } else {
-        QPolygon polygon;
-        for (const form::PixelPoint &p : region->points)
-            polygon << QPoint(p.x, p.y);
-        mask = QRegion(polygon, Qt::OddEvenFill);
+        // Built for the window's area only, however far and many the
+        // vertices: the window follows the form's size.
+        mask = polygonRegion(region->points, regionBox(QSize(toPixels(form_.Width), toPixels(form_.Height))));
     }
     setMask(mask);
 }
