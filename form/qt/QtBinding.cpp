@@ -134,14 +134,35 @@ void QtBinding::notePress(QWidget *widget, QMouseEvent *event)
 
 bool QtBinding::dragMove(QMouseEvent *event)
 {
+    const QPoint at = event->globalPosition().toPoint();
+    if (pendingDrag_ && !(event->buttons() & (Qt::LeftButton | Qt::MiddleButton)))
+        pendingDrag_ = nullptr;
+    if (pendingDrag_ && (at - pendingFrom_).manhattanLength() >= QApplication::startDragDistance()) {
+        // The move starts only now, with the button still held: a window
+        // manager asked to move a window after the release has gone by
+        // would move it with the pointer until the next click.
+        FormWindow *w = pendingDrag_;
+        pendingDrag_ = nullptr;
+        const QPoint grab = pendingFrom_ - w->pos();
+        w->move(at - grab);
+        if (!w->windowHandle() || !w->windowHandle()->startSystemMove()) {
+            // No window manager to move it: follow the mouse ourselves
+            // until the button is released.
+            dragging_ = w;
+            dragOffset_ = grab;
+        }
+        return true;
+    }
     if (!dragging_)
         return false;
-    dragging_->move(event->globalPosition().toPoint() - dragOffset_);
+    dragging_->move(at - dragOffset_);
     return true;
 }
 
 bool QtBinding::dragEnd(QMouseEvent *event)
 {
+    // A press and release without a move between them is a click.
+    pendingDrag_ = nullptr;
     if (!dragging_)
         return false;
     dragging_->move(event->globalPosition().toPoint() - dragOffset_);
@@ -235,15 +256,13 @@ void QtBinding::deleteNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
 
 void QtBinding::beginWindowDrag(form::Form &form)
 {
+    // The move itself starts once the pointer has gone the platform's drag
+    // distance with the button held (see dragMove).
     FormWindow *w = windowOf(form);
     if (!w || !w->windowHandle())
         return;
-    if (w->windowHandle()->startSystemMove())
-        return;
-    // No window manager to move it: follow the mouse ourselves until the
-    // button is released.
-    dragging_ = w;
-    dragOffset_ = lastPressGlobal_ - w->pos();
+    pendingDrag_ = w;
+    pendingFrom_ = lastPressGlobal_;
 }
 
 std::filesystem::path QtBinding::programFolder()

@@ -87,6 +87,9 @@ private:
 
     QPointer<QWidget> lastPressWidget_;
     QPoint lastPressGlobal_;
+    // A drag asked for by a press, until the pointer has moved far enough.
+    QPointer<FormWindow> pendingDrag_;
+    QPoint pendingFrom_; // global pixels of the press
     QPointer<FormWindow> dragging_;
     QPoint dragOffset_;
 };

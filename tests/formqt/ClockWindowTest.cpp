@@ -2,7 +2,9 @@
 // design and a state file in a program folder of the test's own.
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
@@ -213,6 +215,28 @@ TEST_F(ClockWindowTest, LeftDragOnTheFaceMovesTheWindow)
     EXPECT_EQ(face->pos(), QPoint(120, 110));
     EXPECT_EQ(clock.form1.Left, 1800);
     EXPECT_EQ(clock.form1.Top, 1650);
+}
+
+TEST_F(ClockWindowTest, ClickOrJitterOnTheFaceLeavesTheWindowWhereItIs)
+{
+    start();
+    QWidget *target = widgetAt(face, QPoint(50, 50));
+    ASSERT_EQ(target, face->widgetOf(clock.form1.Picture1));
+    const QPoint local = target->mapFrom(face, QPoint(50, 50));
+    const QPoint before = face->pos();
+    // Less than the drag distance between press and release, then the
+    // pointer goes its way with no button held.
+    const QPoint within(QApplication::startDragDistance() / 2, 0);
+    for (const QPoint moved : {QPoint(0, 0), within}) {
+        QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, local);
+        QTest::mouseMove(target, local + moved);
+        QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, local + moved);
+        QMouseEvent away(QEvent::MouseMove, QPointF(local + QPoint(40, 30)), target->mapToGlobal(QPointF(local + QPoint(40, 30))),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &away);
+        EXPECT_EQ(face->pos(), before) << moved.x();
+    }
+    EXPECT_EQ(clock.form1.Left, 1500);
 }
 
 TEST_F(ClockWindowTest, ClosingTheFaceWithoutNotificationAreaSavesAndEnds)
