@@ -269,7 +269,7 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
             edit->setTabChangesFocus(true);
             w = edit;
             QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this, &box, edit] {
-                if (applying_)
+                if (applying_ || edit->isReadOnly())
                     return;
                 const std::string text = fromEditorText(edit->toPlainText());
                 if (text == box.Text)
@@ -298,8 +298,17 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
             w->setFont(toQFont(own.TextFont));
             applyColours(w, own.ForeColor, own.BackColor, true);
             if (auto *edit = qobject_cast<QPlainTextEdit *>(w)) {
-                if (fromEditorText(edit->toPlainText()) != own.Text)
-                    edit->setPlainText(toEditorText(own.Text));
+                // A text too long to lay out at once is shown in part and
+                // cannot be edited; the model keeps it whole.
+                if (const auto preview = previewOfLongText(own.Text)) {
+                    if (!edit->isReadOnly() || edit->toPlainText() != *preview)
+                        edit->setPlainText(*preview);
+                    edit->setReadOnly(true);
+                } else {
+                    edit->setReadOnly(false);
+                    if (fromEditorText(edit->toPlainText()) != own.Text)
+                        edit->setPlainText(toEditorText(own.Text));
+                }
                 edit->setVerticalScrollBarPolicy(own.VerticalScrollBar ? Qt::ScrollBarAlwaysOn
                                                                        : Qt::ScrollBarAsNeeded);
             } else if (auto *line = qobject_cast<QLineEdit *>(w)) {

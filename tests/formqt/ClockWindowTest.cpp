@@ -139,6 +139,32 @@ TEST_F(ClockWindowTest, DialogIsLoadedHiddenAndBuiltWithItsTitleSizeAndTextsWhen
         EXPECT_EQ(placeOf(dialog, *row.control), row.expected) << row.control->displayName();
 }
 
+TEST_F(ClockWindowTest, MemoTooLongToEditIsShownInPartAndKeptWhole)
+{
+    start();
+    std::string memo = "はじめ\r\n" + std::string(10 << 20, 'm') + "\r\nおわり";
+    clock.form2.Text3.Text = memo;
+    ASSERT_NO_FATAL_FAILURE(showDialog());
+    auto *box = qobject_cast<QPlainTextEdit *>(dialog->widgetOf(clock.form2.Text3));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isReadOnly());
+    EXPECT_TRUE(box->toPlainText().startsWith(QStringLiteral("はじめ\nmmm")));
+    EXPECT_LT(box->toPlainText().size(), 300 * 1024);
+    QTest::keyClick(box, Qt::Key_X);
+    clock.form2.Command4.Click();
+    binding.syncAll();
+    EXPECT_EQ(clock.form2.Text3.Text, memo);
+
+    // A memo of a usual size is editable again.
+    clock.form2.Text3.Text = "短いメモ";
+    ASSERT_NO_FATAL_FAILURE(showDialog());
+    EXPECT_FALSE(box->isReadOnly());
+    EXPECT_EQ(box->toPlainText(), QStringLiteral("短いメモ"));
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, "x");
+    EXPECT_EQ(clock.form2.Text3.Text, "短いメモx");
+}
+
 TEST_F(ClockWindowTest, DialogOpensCentredOnTheScreen)
 {
     start();
