@@ -141,17 +141,33 @@ bool QtBinding::dragMove(QMouseEvent *event)
         // The move starts only now, with the button still held: a window
         // manager asked to move a window after the release has gone by
         // would move it with the pointer until the next click.
-        FormWindow *w = pendingDrag_;
+        catchingUp_ = pendingDrag_;
         pendingDrag_ = nullptr;
-        const QPoint grab = pendingFrom_ - w->pos();
-        w->move(at - grab);
-        if (!w->windowHandle() || !w->windowHandle()->startSystemMove()) {
-            // No window manager to move it: follow the mouse ourselves
-            // until the button is released.
-            dragging_ = w;
-            dragOffset_ = grab;
-        }
+        catchGrab_ = pendingFrom_ - catchingUp_->pos();
+        catchTarget_ = at - catchGrab_;
+        // The window first goes where the pointer now holds it.
+        catchingUp_->move(catchTarget_);
         return true;
+    }
+    if (catchingUp_) {
+        // The window manager moves the window by how far the pointer goes
+        // from the last event the window saw, as the window lay then: the
+        // move starts with the first event after the window manager has
+        // put the window in its place.
+        FormWindow *w = catchingUp_;
+        if (!(event->buttons() & (Qt::LeftButton | Qt::MiddleButton)) || !w->windowHandle()) {
+            catchingUp_ = nullptr;
+            return true;
+        }
+        if (w->windowHandle()->position() != catchTarget_)
+            return true;
+        catchingUp_ = nullptr;
+        if (w->windowHandle()->startSystemMove())
+            return true;
+        // No window manager to move it: follow the mouse ourselves until
+        // the button is released.
+        dragging_ = w;
+        dragOffset_ = catchGrab_;
     }
     if (!dragging_)
         return false;
@@ -163,6 +179,13 @@ bool QtBinding::dragEnd(QMouseEvent *event)
 {
     // A press and release without a move between them is a click.
     pendingDrag_ = nullptr;
+    if (catchingUp_) {
+        // Let go before the move started: the window still goes where the
+        // pointer left it.
+        catchingUp_->move(event->globalPosition().toPoint() - catchGrab_);
+        catchingUp_ = nullptr;
+        return true;
+    }
     if (!dragging_)
         return false;
     dragging_->move(event->globalPosition().toPoint() - dragOffset_);
