@@ -67,8 +67,13 @@ TEST(EllipseRegionTest, EmptyBoxGivesNoPixels)
     EXPECT_TRUE(ellipseRegion(40, 40, 10, 10).isEmpty());
 }
 
-// Wide enough for products of two coordinate differences.
+// Wide enough for products of two coordinate differences; where there is no
+// 128-bit integer, the cases near the ends of the integer range may round.
+#ifdef __SIZEOF_INT128__
 __extension__ typedef __int128 Wide;
+#else
+typedef long double Wide;
+#endif
 
 // Odd-even inside test of a pixel's corner point, one pixel at a time in
 // 128-bit arithmetic: an edge counts in rows from its upper end to just
