@@ -324,6 +324,14 @@ void Form1::Timer1_Timer()
     if (!lastDay_.equals(t.day))
         mouyoi = 2;
 
+    // A notification area that comes after the clock (a panel that starts
+    // later at login) gets the icon then, once a second until it does, and
+    // the taskbar entry that stood in for the icon goes.
+    if (!iconAdded_ && services_.addNotifyIcon(*this, nid_)) {
+        iconAdded_ = true;
+        ShowInTaskbar = false;
+    }
+
     if (equalsOrFails(mouyoi, 2)) {
         mouyoi = 0;
         // A text comparison: "3" matches March, "03" never does.

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins qt6-translations-l10n
   libgtest-dev libgmock-dev
   libcanberra-dev
-  xvfb xauth trayer xdotool x11-utils x11-apps imagemagick faketime python3
+  xvfb xauth trayer xdotool x11-utils x11-apps imagemagick faketime python3 openbox
   dbus-daemon dbus-bin sound-theme-freedesktop
   fonts-ipafont-gothic
   desktop-file-utils appstream dpkg-dev file

@@ -16,6 +16,7 @@
 #include "MouseRouting.h"
 #include "Shape.h"
 #include "Line.h"
+#include "LineClip.h"
 #include "QtBinding.h"
 #include "QtPicture.h"
 
@@ -100,8 +101,10 @@ QRect CanvasWidget::coverage(const form::Control &control) const
     const QPoint o = contentOrigin();
     if (control.kind() == form::Control::Kind::Line) {
         const auto &line = static_cast<const form::Line &>(control);
-        const QPoint a = o + QPoint(toPixels(line.X1), toPixels(line.Y1));
-        const QPoint b = o + QPoint(toPixels(line.X2), toPixels(line.Y2));
+        const auto ends = linePixels(line, o, rect());
+        if (!ends)
+            return {};
+        const auto [a, b] = *ends;
         const int pad = line.BorderWidth + 2;
         return QRect(a, b).normalized().adjusted(-pad, -pad, pad, pad);
     }
@@ -224,7 +227,8 @@ void CanvasWidget::paintControl(QPainter &p, const form::Control &control)
     switch (control.kind()) {
     case form::Control::Kind::Line: {
         const auto &line = static_cast<const form::Line &>(control);
-        if (line.BorderStyle == form::PenStyle::Transparent)
+        const auto ends = linePixels(line, o, rect());
+        if (line.BorderStyle == form::PenStyle::Transparent || !ends)
             return;
         QPen pen(toQColor(line.BorderColor), std::max(1, line.BorderWidth), toQtPenStyle(line.BorderStyle),
                  Qt::RoundCap, Qt::RoundJoin);
@@ -234,7 +238,7 @@ void CanvasWidget::paintControl(QPainter &p, const form::Control &control)
         p.setCompositionMode(line.Mode == form::DrawMode::MaskNotPen
                                  ? QPainter::RasterOp_NotSourceAndDestination
                                  : QPainter::CompositionMode_SourceOver);
-        drawInPieces(p, o + QPoint(toPixels(line.X1), toPixels(line.Y1)), o + QPoint(toPixels(line.X2), toPixels(line.Y2)));
+        drawInPieces(p, ends->first, ends->second);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         break;
     }

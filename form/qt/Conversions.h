@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QString>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "Control.h"
@@ -28,6 +29,12 @@ inline std::string toStdString(const QString &text) { return text.toStdString();
 // Texts keep CR LF line breaks in the forms; Qt's editors use LF.
 QString toEditorText(const std::string &text);
 std::string fromEditorText(const QString &text);
+
+// A text a multi-line box can hold and lay out at once, or, for one too
+// long for that (megabytes, or a line of tens of thousands of characters),
+// what the box shows instead: its beginning, each line cut short, and a
+// notice that the whole text is kept. Nothing for a text shown as it is.
+std::optional<QString> previewOfLongText(const std::string &text);
 
 // The design font, or the closest face installed: the proportional Gothic
 // faces first, so Japanese captions keep their proportions.

@@ -22,6 +22,7 @@
 #include "CommandButton.h"
 #include "Frame.h"
 #include "OptionButton.h"
+#include "PolygonRegion.h"
 #include "StatusBar.h"
 #include "Conversions.h"
 #include "Label.h"
@@ -268,7 +269,7 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
             edit->setTabChangesFocus(true);
             w = edit;
             QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this, &box, edit] {
-                if (applying_)
+                if (applying_ || edit->isReadOnly())
                     return;
                 const std::string text = fromEditorText(edit->toPlainText());
                 if (text == box.Text)
@@ -297,8 +298,17 @@ FormWindow::Item FormWindow::makeItem(form::Control &control)
             w->setFont(toQFont(own.TextFont));
             applyColours(w, own.ForeColor, own.BackColor, true);
             if (auto *edit = qobject_cast<QPlainTextEdit *>(w)) {
-                if (fromEditorText(edit->toPlainText()) != own.Text)
-                    edit->setPlainText(toEditorText(own.Text));
+                // A text too long to lay out at once is shown in part and
+                // cannot be edited; the model keeps it whole.
+                if (const auto preview = previewOfLongText(own.Text)) {
+                    if (!edit->isReadOnly() || edit->toPlainText() != *preview)
+                        edit->setPlainText(*preview);
+                    edit->setReadOnly(true);
+                } else {
+                    edit->setReadOnly(false);
+                    if (fromEditorText(edit->toPlainText()) != own.Text)
+                        edit->setPlainText(toEditorText(own.Text));
+                }
                 edit->setVerticalScrollBarPolicy(own.VerticalScrollBar ? Qt::ScrollBarAlwaysOn
                                                                        : Qt::ScrollBarAsNeeded);
             } else if (auto *line = qobject_cast<QLineEdit *>(w)) {
@@ -514,6 +524,8 @@ void FormWindow::sync()
             else
                 setFixedSize(size);
         }
+        if (before && region_ && region_->shape == form::WindowRegion::Shape::Polygon)
+            setRegion(std::optional<form::WindowRegion>(region_));
     }
     if (!now.AutoPlace && (!before || before->Left != now.Left || before->Top != now.Top)) {
         const QPoint at(toPixels(now.Left), toPixels(now.Top));
@@ -591,10 +603,9 @@ void FormWindow::setRegion(const std::optional<form::WindowRegion> &region)
     if (region->shape == form::WindowRegion::Shape::Ellipse) {
         mask = ellipseRegion(region->left, region->top, region->right, region->bottom);
     } else {
-        QPolygon polygon;
-        for (const form::PixelPoint &p : region->points)
-            polygon << QPoint(p.x, p.y);
-        mask = QRegion(polygon, Qt::OddEvenFill);
+        // Built for the window's area only, however far and many the
+        // vertices: the window follows the form's size.
+        mask = polygonRegion(region->points, regionBox(QSize(toPixels(form_.Width), toPixels(form_.Height))));
     }
     setMask(mask);
 }

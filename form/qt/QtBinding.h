@@ -97,6 +97,14 @@ private:
 
     QPointer<QWidget> lastPressWidget_;
     QPoint lastPressGlobal_;
+    // A drag asked for by a press, until the pointer has moved far enough.
+    QPointer<FormWindow> pendingDrag_;
+    QPoint pendingFrom_; // global pixels of the press
+    // A drag past the drag distance whose window is being put under the
+    // pointer before the window manager's move starts (see dragMove).
+    QPointer<FormWindow> catchingUp_;
+    QPoint catchGrab_;   // the grabbed point, window pixels
+    QPoint catchTarget_; // where the window is to lie, global pixels
     QPointer<FormWindow> dragging_;
     QPoint dragOffset_;
 };

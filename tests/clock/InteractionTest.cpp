@@ -203,6 +203,38 @@ TEST_F(ClockTest, WithoutNotificationAreaClosingTheWindowSavesAndEnds)
     EXPECT_TRUE(clock.services.deletedIcons.empty());
 }
 
+// A notification area that appears after the start gets the icon at the
+// next second, and the taskbar entry goes; the icon is added once only.
+TEST_F(ClockTest, NotificationAreaThatComesLateGetsTheIconAndTheTaskbarEntryGoes)
+{
+    writeDesign();
+    writeState();
+    clock.services.addIconResult = false;
+    start();
+    ASSERT_TRUE(clock.form1.ShowInTaskbar);
+
+    tick({2024, 5, 1, 10, 0, 5});
+    EXPECT_TRUE(clock.form1.ShowInTaskbar);
+    EXPECT_FALSE(clock.form1.hasNotifyIcon());
+    const std::size_t tries = clock.services.addedIcons.size();
+    EXPECT_EQ(tries, 2u);
+
+    clock.services.addIconResult = true;
+    tick({2024, 5, 1, 10, 0, 6});
+    EXPECT_FALSE(clock.form1.ShowInTaskbar);
+    EXPECT_TRUE(clock.form1.hasNotifyIcon());
+    EXPECT_EQ(clock.services.addedIcons.back().tip, clock.services.addedIcons.front().tip);
+    tick({2024, 5, 1, 10, 0, 7});
+    tick({2024, 5, 1, 10, 0, 8});
+    EXPECT_EQ(clock.services.addedIcons.size(), tries + 1);
+
+    // With the icon there, closing the window no longer ends the clock.
+    bool cancel = false;
+    clock.form1.Form_QueryUnload(cancel);
+    EXPECT_FALSE(cancel);
+    EXPECT_EQ(clock.services.endCalls, 0);
+}
+
 // ----------------------------------------------------------------- wiring
 
 TEST_F(InteractionTest, EventsReachTheirHandlers)

@@ -2,6 +2,9 @@
 // them (plain and darkening), and mouse presses turned into twips.
 
 #include <QImage>
+#include <cmath>
+#include <optional>
+#include <random>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -11,6 +14,7 @@
 #endif
 
 #include "CanvasWidget.h"
+#include "LineClip.h"
 #include "SampleForm.h"
 #include "TestSupport.h"
 #include "Units.h"
@@ -106,6 +110,75 @@ TEST_F(CanvasTest, ShadowLineClearsThePenBitsOfWhatLiesBeneath)
     form.Line2.Y2 = 600;
     binding.syncAll();
     EXPECT_EQ(colourAt(grabOf(canvas), 2 + 25, 12), 0xBF);
+}
+
+TEST_F(CanvasTest, EndlessLinesShowWhatTheirPartOverTheBoxShows)
+{
+    // A hand and a shadow from inside the box out past its side: once ending
+    // a little beyond the box, once ten to the thirty twips away (a length
+    // no integer holds), and for each direction the picture is the same.
+    const struct {
+        float x, y;   // start, twips in the content area
+        float dx, dy; // direction
+    } rows[] = {
+        {300, 300, 1, 0}, {300, 300, 0, 1}, {300, 300, 1, 1}, {1500, 1000, -1, -1}, {1500, 300, -1, 0},
+    };
+    for (const auto &row : rows) {
+        for (form::Line *line : {&form.Line1, &form.Line2}) {
+            line->X1 = row.x;
+            line->Y1 = row.y;
+            line->X2 = row.x + row.dx * 1800;
+            line->Y2 = row.y + row.dy * 1800;
+        }
+        form.Line2.X1 += 30; // the shadow beside the hand
+        form.Line2.X2 += 30;
+        binding.syncAll();
+        const QImage near = grabOf(canvas);
+        for (form::Line *line : {&form.Line1, &form.Line2}) {
+            line->X2 = line->X1 + row.dx * 1e30f;
+            line->Y2 = line->Y1 + row.dy * 1e30f;
+        }
+        binding.syncAll();
+        EXPECT_EQ(grabOf(canvas), near) << row.x << "," << row.y << " towards " << row.dx << "," << row.dy;
+    }
+}
+
+TEST(LineClipTest, EndsWithinTheLimitStayAndOthersAreCutOnTheLine)
+{
+    const QRect limit(-100, -80, 300, 240); // x -100..199, y -80..159
+    const struct {
+        double ax, ay, bx, by;
+        std::optional<PixelSegment> expected;
+    } rows[] = {
+        {10, 20, 30, 40, PixelSegment({10, 20}, {30, 40})},
+        {-100, -80, 199, 159, PixelSegment({-100, -80}, {199, 159})},
+        {50, 50, 1e30, 50, PixelSegment({50, 50}, {199, 50})},
+        {50, 50, 50, -1e30, PixelSegment({50, 50}, {50, -80})},
+        {10, 10, 1e30, 1e30, PixelSegment({10, 10}, {159, 159})},
+        {-1e30, 0, 1e30, 0, PixelSegment({-100, 0}, {199, 0})},
+        {4294967296.0, -3, -4294967296.0, -3, PixelSegment({199, -3}, {-100, -3})},
+        {300, 0, 1e30, 0, std::nullopt},          // wholly beyond the right side
+        {-1e30, 1e30, -1e29, 1e29, std::nullopt}, // passes by the corner
+        {0, 0, NAN, 5, std::nullopt},
+        {0, 0, INFINITY, 0, std::nullopt},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(clipSegment(row.ax, row.ay, row.bx, row.by, limit), row.expected)
+            << row.ax << "," << row.ay << " to " << row.bx << "," << row.by;
+    // Any cut end lies within the limit and on the line, to the pixel.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> far(-1e7, 1e7);
+    for (int i = 0; i < 500; ++i) {
+        const double ax = far(random), ay = far(random), bx = far(random), by = far(random);
+        if (const auto cut = clipSegment(ax, ay, bx, by, limit)) {
+            for (const QPoint p : {cut->first, cut->second}) {
+                EXPECT_TRUE(limit.contains(p));
+                const double cross = (bx - ax) * (p.y() - ay) - (by - ay) * (p.x() - ax);
+                EXPECT_LE(std::abs(cross) / std::hypot(bx - ax, by - ay), 1.0);
+            }
+        }
+    }
+    EXPECT_EQ(lineLimit(QRect(0, 0, 124, 84)), QRect(-124, -84, 372, 252));
 }
 
 TEST_F(CanvasTest, HiddenAndTransparentLinesAreNotPainted)

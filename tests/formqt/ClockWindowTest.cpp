@@ -2,7 +2,9 @@
 // design and a state file in a program folder of the test's own.
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
@@ -137,6 +139,32 @@ TEST_F(ClockWindowTest, DialogIsLoadedHiddenAndBuiltWithItsTitleSizeAndTextsWhen
         EXPECT_EQ(placeOf(dialog, *row.control), row.expected) << row.control->displayName();
 }
 
+TEST_F(ClockWindowTest, MemoTooLongToEditIsShownInPartAndKeptWhole)
+{
+    start();
+    std::string memo = "はじめ\r\n" + std::string(10 << 20, 'm') + "\r\nおわり";
+    clock.form2.Text3.Text = memo;
+    ASSERT_NO_FATAL_FAILURE(showDialog());
+    auto *box = qobject_cast<QPlainTextEdit *>(dialog->widgetOf(clock.form2.Text3));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isReadOnly());
+    EXPECT_TRUE(box->toPlainText().startsWith(QStringLiteral("はじめ\nmmm")));
+    EXPECT_LT(box->toPlainText().size(), 300 * 1024);
+    QTest::keyClick(box, Qt::Key_X);
+    clock.form2.Command4.Click();
+    binding.syncAll();
+    EXPECT_EQ(clock.form2.Text3.Text, memo);
+
+    // A memo of a usual size is editable again.
+    clock.form2.Text3.Text = "短いメモ";
+    ASSERT_NO_FATAL_FAILURE(showDialog());
+    EXPECT_FALSE(box->isReadOnly());
+    EXPECT_EQ(box->toPlainText(), QStringLiteral("短いメモ"));
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, "x");
+    EXPECT_EQ(clock.form2.Text3.Text, "短いメモx");
+}
+
 TEST_F(ClockWindowTest, DialogOpensCentredOnTheScreen)
 {
     start();
@@ -213,6 +241,28 @@ TEST_F(ClockWindowTest, LeftDragOnTheFaceMovesTheWindow)
     EXPECT_EQ(face->pos(), QPoint(120, 110));
     EXPECT_EQ(clock.form1.Left, 1800);
     EXPECT_EQ(clock.form1.Top, 1650);
+}
+
+TEST_F(ClockWindowTest, ClickOrJitterOnTheFaceLeavesTheWindowWhereItIs)
+{
+    start();
+    QWidget *target = widgetAt(face, QPoint(50, 50));
+    ASSERT_EQ(target, face->widgetOf(clock.form1.Picture1));
+    const QPoint local = target->mapFrom(face, QPoint(50, 50));
+    const QPoint before = face->pos();
+    // Less than the drag distance between press and release, then the
+    // pointer goes its way with no button held.
+    const QPoint within(QApplication::startDragDistance() / 2, 0);
+    for (const QPoint moved : {QPoint(0, 0), within}) {
+        QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, local);
+        QTest::mouseMove(target, local + moved);
+        QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, local + moved);
+        QMouseEvent away(QEvent::MouseMove, QPointF(local + QPoint(40, 30)), target->mapToGlobal(QPointF(local + QPoint(40, 30))),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &away);
+        EXPECT_EQ(face->pos(), before) << moved.x();
+    }
+    EXPECT_EQ(clock.form1.Left, 1500);
 }
 
 TEST_F(ClockWindowTest, ClosingTheFaceWithoutNotificationAreaSavesAndEnds)

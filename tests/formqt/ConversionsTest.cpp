@@ -27,6 +27,55 @@ TEST(ConversionsTest, ColourNumbersHoldRedInTheLowestByte)
         EXPECT_EQ(toQColor(row.colour), row.expected) << row.colour;
 }
 
+TEST(ConversionsTest, TextsTooLongToLayOutAreShownAsTheirBeginningWithANotice)
+{
+    const std::string shortLines = [] {
+        std::string s;
+        while (s.size() + 12 <= (1u << 20))
+            s += "メモの行\r\n"; // 12 bytes
+        return s;
+    }();
+    const struct {
+        std::string text;
+        bool whole;
+    } rows[] = {
+        {"", true},
+        {"ここに\r\nメモ", true},
+        {shortLines, true},                                      // a mebibyte of short lines
+        {shortLines + std::string(20, 'x'), false},              // a little more than that
+        {std::string(16 * 1024, 'a'), true},                     // the longest line shown as it is
+        {std::string(16 * 1024 + 1, 'a'), false},
+        {"a\r\n" + std::string(16 * 1024, 'b') + "\r\nc", true},
+        {"a\r\n" + std::string(40000, 'b') + "\r\nc", false},
+        {std::string(10 << 20, 'z'), false},                     // ten megabytes on one line
+    };
+    for (const auto &row : rows) {
+        const auto preview = previewOfLongText(row.text);
+        EXPECT_EQ(!preview, row.whole) << row.text.size() << " bytes";
+        if (!preview)
+            continue;
+        EXPECT_TRUE(preview->endsWith(QStringLiteral("全文はそのまま保たれます。）")));
+        EXPECT_LE(preview->size(), 220 * 1024);
+        const QStringList lines = preview->split(QLatin1Char('\n'));
+        EXPECT_LE(lines.size(), 103);
+        for (const QString &line : lines)
+            EXPECT_LE(line.size(), 2 * 1024 + 1);
+        // It starts as the text starts.
+        const QString begin = toEditorText(row.text.substr(0, 1000));
+        EXPECT_TRUE(preview->startsWith(lines[0])) << row.text.size();
+        EXPECT_TRUE(begin.startsWith(lines[0].left(lines[0].endsWith(QStringLiteral("…")) ? lines[0].size() - 1
+                                                                                           : lines[0].size())
+                                         .left(1000)));
+    }
+    // A character cut in two where the beginning ends is left out.
+    std::string wide;
+    while (wide.size() < (1u << 20) + 10)
+        wide += "あ";
+    const auto preview = previewOfLongText(wide);
+    ASSERT_TRUE(preview);
+    EXPECT_FALSE(preview->contains(QChar::ReplacementCharacter));
+}
+
 TEST(ConversionsTest, EditorTextUsesLfWhereFormsKeepCrLf)
 {
     const struct {
