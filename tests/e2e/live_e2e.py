@@ -174,7 +174,8 @@ class EndingTests(LiveTestCase):
             before = folder.read_state()
             clock = self.start_clock(folder)
             x, y, _, _ = clock.geometry()
-            step = 8 if i % 2 == 0 else -8
+            # Past the desktop's drag distance, which a move must cover.
+            step = 24 if i % 2 == 0 else -24
             self.session.drag((x + 120, y + 60), (x + 120 + step, y + 60))
             wait_until('the window to move', lambda: clock.geometry()[0] == x + step)
 
