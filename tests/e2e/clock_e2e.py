@@ -16,9 +16,7 @@ screen go to $ORBELLE_E2E_SHOTS, work folders and logs to $ORBELLE_E2E_WORK
 
 import math
 import os
-import shutil
 import sys
-import tempfile
 import time
 import unittest
 
@@ -29,9 +27,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xsession  # noqa: E402
 from clockfixture import (Clock, ClockFolder, Design, coordinate_colour, coordinate_face,  # noqa: E402
                           plain_face, state_bytes)
-from xsession import XSession, wait_until  # noqa: E402
+from xsession import wait_until  # noqa: E402
 
-SKIPPED = 77
 
 # The face used wherever the picture itself is not under test: every
 # channel has the bit of value 64 set, so a hand's shadow (which clears
@@ -110,15 +107,7 @@ class ClockTestCase(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.class_dir = os.path.join(cls.work_dir, cls.__name__)
-        shutil.rmtree(cls.class_dir, ignore_errors=True)
-        os.makedirs(cls.class_dir)
-        cls.session = XSession(workdir=cls.class_dir)
-        try:
-            cls.session.start()
-            cls.session.start_tray()
-        except BaseException:
-            cls.session.stop()
-            raise
+        cls.session = xsession.start_session(cls.class_dir)
 
     @classmethod
     def tearDownClass(cls):
@@ -618,35 +607,8 @@ class ClockTimeTests(ClockTestCase):
 # --------------------------------------------------------------------------
 
 def main(argv):
-    if len(argv) < 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    program = os.path.abspath(argv[1])
-    if not os.access(program, os.X_OK):
-        print('no program at %s' % program, file=sys.stderr)
-        return 2
-    missing = xsession.missing_tools(extra=('faketime',))
-    if missing:
-        print('SKIPPED: the end-to-end tests need %s on the PATH (Debian packages xvfb, trayer, xdotool, '
-              'x11-utils, x11-apps, faketime)' % ', '.join(missing))
-        return SKIPPED
-    ClockTestCase.program = program
-    tmp = tempfile.gettempdir()
-    ClockTestCase.shots_dir = os.environ.get('ORBELLE_E2E_SHOTS') or os.path.join(tmp, 'orbelle-e2e-shots')
-    ClockTestCase.work_dir = os.environ.get('ORBELLE_E2E_WORK') or os.path.join(tmp, 'orbelle-e2e-work')
-    os.makedirs(ClockTestCase.shots_dir, exist_ok=True)
-    os.makedirs(ClockTestCase.work_dir, exist_ok=True)
-
-    loader = unittest.TestLoader()
-    module = sys.modules[__name__]
-    if len(argv) > 2:
-        suite = unittest.TestSuite(loader.loadTestsFromName(name, module) for name in argv[2:])
-    else:
-        suite = loader.loadTestsFromModule(module)
-    result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
-    print('pictures of the screen: %s' % ClockTestCase.shots_dir)
-    print('work folders and logs:  %s' % ClockTestCase.work_dir)
-    return 0 if result.wasSuccessful() else 1
+    return xsession.run_test_script(argv, sys.modules[__name__], ClockTestCase, extra_tools=('faketime',),
+                                    packages='faketime')
 
 
 if __name__ == '__main__':

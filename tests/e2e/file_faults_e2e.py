@@ -21,12 +21,10 @@ import struct
 import sys
 import tempfile
 import time
-import unittest
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-import clock_e2e  # noqa: E402
 import xsession  # noqa: E402
 from clock_e2e import FACE, MEMO, ClockTestCase  # noqa: E402
 from clockfixture import Clock, Design, state_bytes  # noqa: E402
@@ -239,34 +237,7 @@ class InPlaceSaveTests(ClockTestCase):
 
 
 def main(argv):
-    if len(argv) < 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    program = os.path.abspath(argv[1])
-    if not os.access(program, os.X_OK):
-        print('no program at %s' % program, file=sys.stderr)
-        return 2
-    missing = xsession.missing_tools()
-    if missing:
-        print('SKIPPED: the end-to-end tests need %s on the PATH (Debian packages xvfb, trayer, xdotool, '
-              'x11-utils, x11-apps)' % ', '.join(missing))
-        return clock_e2e.SKIPPED
-    ClockTestCase.program = program
-    tmp = tempfile.gettempdir()
-    ClockTestCase.shots_dir = os.environ.get('ORBELLE_E2E_SHOTS') or os.path.join(tmp, 'orbelle-e2e-shots')
-    ClockTestCase.work_dir = os.environ.get('ORBELLE_E2E_WORK') or os.path.join(tmp, 'orbelle-e2e-work')
-    os.makedirs(ClockTestCase.shots_dir, exist_ok=True)
-    os.makedirs(ClockTestCase.work_dir, exist_ok=True)
-
-    loader = unittest.TestLoader()
-    module = sys.modules[__name__]
-    if len(argv) > 2:
-        suite = unittest.TestSuite(loader.loadTestsFromName(name, module) for name in argv[2:])
-    else:
-        suite = loader.loadTestsFromModule(module)
-    result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
-    print('work folders and logs: %s' % ClockTestCase.work_dir)
-    return 0 if result.wasSuccessful() else 1
+    return xsession.run_test_script(argv, sys.modules[__name__], ClockTestCase)
 
 
 if __name__ == '__main__':

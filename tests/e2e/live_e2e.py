@@ -13,13 +13,10 @@ Exit status 77 (skipped) when the X tools are missing.
 
 import ctypes
 import os
-import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import time
-import unittest
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -29,7 +26,6 @@ from clock_e2e import RED, ClockTestCase  # noqa: E402
 from clockfixture import Clock, Design, state_bytes  # noqa: E402
 from xsession import XSession, wait_until  # noqa: E402
 
-SKIPPED = 77
 
 # Dialog controls, pixels from the dialog's top-left.
 HOUR_BOX, MINUTE_BOX, MEMO_BOX = (46, 103), (143, 103), (150, 230)
@@ -279,30 +275,10 @@ class UnansweredAlarmTests(LiveTestCase):
 
 
 def main(argv):
-    if len(argv) < 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    program = os.path.abspath(argv[1])
-    missing = xsession.missing_tools(extra=('faketime', 'dbus-daemon', 'dbus-monitor'))
-    if missing:
-        print('SKIPPED: these end-to-end tests need %s on the PATH (Debian packages xvfb, trayer, xdotool, '
-              'x11-utils, x11-apps, faketime, dbus-daemon, dbus-bin)' % ', '.join(missing))
-        return SKIPPED
-    ClockTestCase.program = program
-    tmp = tempfile.gettempdir()
-    ClockTestCase.shots_dir = os.environ.get('ORBELLE_E2E_SHOTS') or os.path.join(tmp, 'orbelle-e2e-shots')
-    ClockTestCase.work_dir = os.environ.get('ORBELLE_E2E_WORK') or os.path.join(tmp, 'orbelle-e2e-work')
-    os.makedirs(ClockTestCase.shots_dir, exist_ok=True)
-    os.makedirs(ClockTestCase.work_dir, exist_ok=True)
-    loader = unittest.TestLoader()
-    module = sys.modules[__name__]
-    if len(argv) > 2:
-        suite = unittest.TestSuite(loader.loadTestsFromName(name, module) for name in argv[2:])
-    else:
-        suite = unittest.TestSuite(loader.loadTestsFromTestCase(c)
-                                   for c in (EndingTests, FaceReloadTests, UnansweredAlarmTests))
-    result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
-    return 0 if result.wasSuccessful() else 1
+    return xsession.run_test_script(argv, sys.modules[__name__], ClockTestCase,
+                                    extra_tools=('faketime', 'dbus-daemon', 'dbus-monitor'),
+                                    packages='faketime, dbus-daemon, dbus-bin',
+                                    classes=(EndingTests, FaceReloadTests, UnansweredAlarmTests))
 
 
 if __name__ == '__main__':

@@ -20,7 +20,6 @@ import xsession
 from clockfixture import PROGRAM_NAME as CLOCK_NAME, Clock
 from xsession import XSession, wait_until
 
-SKIPPED = 77
 EDITOR_NAME = 'OrbelleMaker'
 EDITOR_TITLE = 'オルベルメーカー'
 EDITOR_CLIENT = (565, 458)  # 8475 x 6870 twips
@@ -279,7 +278,7 @@ def main(body, description, extra_tools=()):
     if missing:
         print('SKIPPED: missing tools: %s (Debian: xvfb trayer xdotool x11-utils x11-apps faketime)'
               % ', '.join(missing))
-        return SKIPPED
+        return xsession.SKIPPED
     if args.shots:
         os.makedirs(args.shots, exist_ok=True)
 

@@ -635,3 +635,63 @@ class XSession:
         """A round trip to the server: whatever was sent before has been
         processed by it."""
         self.xlib._x11.XSync(self.xlib._dpy, 0)
+
+
+# --------------------------------------------------------------------------
+# Test scripts
+
+SKIPPED = 77
+
+
+def start_session(workdir, tray=True):
+    """A started XSession working in `workdir` (made anew), with a tray host
+    unless told otherwise; stopped again if it cannot be started whole."""
+    shutil.rmtree(workdir, ignore_errors=True)
+    os.makedirs(workdir)
+    session = XSession(workdir=workdir)
+    try:
+        session.start()
+        if tray:
+            session.start_tray()
+    except BaseException:
+        session.stop()
+        raise
+    return session
+
+
+def run_test_script(argv, module, base, extra_tools=(), packages='', classes=None):
+    """The main of a test script called as `script PROGRAM [TestClass ...]`:
+    skips (exit 77) when a tool is missing, gives `base` the program and the
+    folders for pictures and work ($ORBELLE_E2E_SHOTS, $ORBELLE_E2E_WORK),
+    and runs the classes named, else `classes`, else all of the module's."""
+    import sys
+    import unittest
+    if len(argv) < 2:
+        print(module.__doc__, file=sys.stderr)
+        return 2
+    program = os.path.abspath(argv[1])
+    if not os.access(program, os.X_OK):
+        print('no program at %s' % program, file=sys.stderr)
+        return 2
+    missing = missing_tools(extra=extra_tools)
+    if missing:
+        print('SKIPPED: these end-to-end tests need %s on the PATH (Debian packages xvfb, trayer, xdotool, '
+              'x11-utils, x11-apps%s)' % (', '.join(missing), packages and ', ' + packages))
+        return SKIPPED
+    tmp = tempfile.gettempdir()
+    base.program = program
+    base.shots_dir = os.environ.get('ORBELLE_E2E_SHOTS') or os.path.join(tmp, 'orbelle-e2e-shots')
+    base.work_dir = os.environ.get('ORBELLE_E2E_WORK') or os.path.join(tmp, 'orbelle-e2e-work')
+    os.makedirs(base.shots_dir, exist_ok=True)
+    os.makedirs(base.work_dir, exist_ok=True)
+    loader = unittest.TestLoader()
+    if len(argv) > 2:
+        suite = unittest.TestSuite(loader.loadTestsFromName(name, module) for name in argv[2:])
+    elif classes:
+        suite = unittest.TestSuite(loader.loadTestsFromTestCase(c) for c in classes)
+    else:
+        suite = loader.loadTestsFromModule(module)
+    result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
+    print('pictures of the screen: %s' % base.shots_dir)
+    print('work folders and logs:  %s' % base.work_dir)
+    return 0 if result.wasSuccessful() else 1

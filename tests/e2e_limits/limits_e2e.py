@@ -17,9 +17,7 @@ Exit status 77 (skipped) when the X tools are missing.
 import datetime
 import os
 import random
-import shutil
 import sys
-import tempfile
 import time
 import unittest
 
@@ -29,9 +27,8 @@ sys.path.insert(0, os.path.join(HERE, '..', 'e2e'))
 
 import xsession  # noqa: E402
 from clockfixture import Clock, ClockFolder, Design, PROGRAM_NAME, plain_face, state_bytes  # noqa: E402
-from xsession import XSession, wait_until  # noqa: E402
+from xsession import wait_until  # noqa: E402
 
-SKIPPED = 77
 FACE = (0x50, 0x60, 0xC0)
 INT_MAX, INT_MIN = 2147483647, -2147483648
 CLOCK_TICKS = os.sysconf('SC_CLK_TCK')
@@ -80,20 +77,14 @@ class Session(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.class_dir = os.path.join(cls.work_dir, cls.__name__)
-        shutil.rmtree(cls.class_dir, ignore_errors=True)
-        os.makedirs(cls.class_dir)
-        cls.session = XSession(workdir=cls.class_dir)
-        try:
-            cls.session.start()
-            # The tray host first: openbox then takes in its panel as it
-            # finds it.
-            if cls.with_tray:
-                cls.session.start_tray()
-            if cls.with_openbox:
+        # The tray host first: openbox then takes in its panel as it finds it.
+        cls.session = xsession.start_session(cls.class_dir, tray=cls.with_tray)
+        if cls.with_openbox:
+            try:
                 cls.start_openbox()
-        except BaseException:
-            cls.session.stop()
-            raise
+            except BaseException:
+                cls.session.stop()
+                raise
 
     @classmethod
     def start_openbox(cls):
@@ -325,27 +316,8 @@ class OpenboxDragTests(Session):
 
 
 def main(argv):
-    if len(argv) < 2:
-        print(__doc__, file=sys.stderr)
-        return 2
-    program = os.path.abspath(argv[1])
-    missing = xsession.missing_tools(extra=('openbox', 'xprop'))
-    if missing:
-        print('SKIPPED: these end-to-end tests need %s on the PATH (Debian packages xvfb, trayer, xdotool, '
-              'x11-utils, x11-apps, openbox)' % ', '.join(missing))
-        return SKIPPED
-    Session.program = program
-    Session.work_dir = os.environ.get('ORBELLE_E2E_WORK') or os.path.join(tempfile.gettempdir(), 'orbelle-e2e-work')
-    os.makedirs(Session.work_dir, exist_ok=True)
-    loader = unittest.TestLoader()
-    module = sys.modules[__name__]
-    if len(argv) > 2:
-        suite = unittest.TestSuite(loader.loadTestsFromName(name, module) for name in argv[2:])
-    else:
-        suite = loader.loadTestsFromModule(module)
-    result = unittest.TextTestRunner(verbosity=2, stream=sys.stdout).run(suite)
-    print('work folders and logs: %s' % Session.work_dir)
-    return 0 if result.wasSuccessful() else 1
+    return xsession.run_test_script(argv, sys.modules[__name__], Session, extra_tools=('openbox', 'xprop'),
+                                    packages='openbox')
 
 
 if __name__ == '__main__':

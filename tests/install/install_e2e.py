@@ -27,9 +27,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'
 import makerfixture  # noqa: E402
 import xsession  # noqa: E402
 from clockfixture import PROGRAM_NAME, Clock  # noqa: E402
-from xsession import XSession, wait_until  # noqa: E402
+from xsession import wait_until  # noqa: E402
 
-SKIPPED = 77
 NOBODY = 65534
 # The sample face: a 244-pixel picture in a window two pixels larger.
 SAMPLE_WINDOW = 246
@@ -55,14 +54,7 @@ class InstalledTestCase(unittest.TestCase):
         # Like /usr/bin: not the user's to write.
         os.chmod(cls.bin_dir, 0o555)
         cls.as_root = os.geteuid() == 0
-        os.makedirs(os.path.join(cls.class_dir, 'x'))
-        cls.session = XSession(workdir=os.path.join(cls.class_dir, 'x'))
-        try:
-            cls.session.start()
-            cls.session.start_tray()
-        except BaseException:
-            cls.session.stop()
-            raise
+        cls.session = xsession.start_session(os.path.join(cls.class_dir, 'x'))
 
     @classmethod
     def tearDownClass(cls):
@@ -184,7 +176,7 @@ def main():
     missing = xsession.missing_tools()
     if missing:
         print('SKIPPED: missing %s' % ', '.join(missing))
-        return SKIPPED
+        return xsession.SKIPPED
     InstalledTestCase.cmake, InstalledTestCase.build_dir = sys.argv[1], os.path.abspath(sys.argv[2])
     InstalledTestCase.work_dir = os.environ.get('ORBELLE_E2E_WORK') or tempfile.mkdtemp(prefix='orbelle-install-')
     os.makedirs(InstalledTestCase.work_dir, exist_ok=True)
