@@ -1,9 +1,11 @@
 // MakeFace: draws the sample clock face and writes a tokei-set.ini for it.
 //
-//   MakeFace OUTPUT_FOLDER
+//   MakeFace OUTPUT_FOLDER [SIZE]
 //
 // writes OUTPUT_FOLDER/face.png and OUTPUT_FOLDER/tokei-set.ini, whose
-// picture line holds the absolute path of face.png. The picture and the
+// picture line holds the absolute path of face.png. SIZE (pixels, default
+// 244) draws the same face larger or smaller, with a design to match; the
+// clock benchmark measures faces of several sizes this way. The picture and the
 // design are made together here so that the dial, the hands area and the
 // window size can never disagree.
 //
@@ -46,10 +48,8 @@ constexpr double kBezelOuter = kPicturePx / 2.0;
 constexpr double kBezelInner = 113.0;           // where the dial begins
 constexpr double kHandsRadiusPx = 100.0;        // half the hands area
 
-// Design written into tokei-set.ini.
-constexpr int kWindowTwips = (kPicturePx + 2) * kTwipsPerPixel;
-constexpr int kHandsCentreTwips = kPicturePx * kTwipsPerPixel / 2;
-constexpr int kHandsAreaTwips = static_cast<int>(2 * kHandsRadiusPx) * kTwipsPerPixel;
+// The face is drawn in the geometry above and scaled to this many pixels.
+int gSizePx = kPicturePx;
 
 // Colours of the face, and of the clock's own marks drawn over it.
 const QColor kInk(0x27, 0x2f, 0x48);        // numerals, hour and minute hands
@@ -239,7 +239,7 @@ void drawPivot(QPainter &p)
 
 QImage drawFace()
 {
-    QImage img(kPicturePx, kPicturePx, QImage::Format_RGB32);
+    QImage img(gSizePx, gSizePx, QImage::Format_RGB32);
     // Corners fall outside the window's ellipse; give them the rim's colour
     // so that a pixel of difference in the cut never shows a bright edge.
     img.fill(QColor(0x86, 0x74, 0x55));
@@ -247,6 +247,8 @@ QImage drawFace()
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    if (gSizePx != kPicturePx)
+        p.scale(double(gSizePx) / kPicturePx, double(gSizePx) / kPicturePx);
     drawBezel(p);
     drawDial(p);
     drawRosette(p);
@@ -267,9 +269,12 @@ void putLine(QByteArray &out, const QByteArray &fields)
 
 QByteArray designFor(const QString &picturePath)
 {
-    const QByteArray n = QByteArray::number(kWindowTwips);
-    const QByteArray c = QByteArray::number(kHandsCentreTwips);
-    const QByteArray d = QByteArray::number(kHandsAreaTwips);
+    // The window is the picture and 2 pixels; the hands area keeps its share
+    // of the picture, in whole pixels.
+    const int handsAreaPx = int(std::lround(2 * kHandsRadiusPx * gSizePx / kPicturePx));
+    const QByteArray n = QByteArray::number((gSizePx + 2) * kTwipsPerPixel);
+    const QByteArray c = QByteArray::number(gSizePx * kTwipsPerPixel / 2);
+    const QByteArray d = QByteArray::number(handsAreaPx * kTwipsPerPixel);
     QByteArray out;
     putLine(out, n + ',' + n);                                   // window size
     putLine(out, '"' + QDir::toNativeSeparators(picturePath).toLocal8Bit() + '"');  // picture
@@ -303,9 +308,17 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: MakeFace OUTPUT_FOLDER\n");
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: MakeFace OUTPUT_FOLDER [SIZE]\n");
         return 2;
+    }
+    if (argc == 3) {
+        bool ok = false;
+        gSizePx = QByteArray(argv[2]).toInt(&ok);
+        if (!ok || gSizePx < 16 || gSizePx > 4000) {
+            std::fprintf(stderr, "MakeFace: SIZE must be a number of pixels from 16 to 4000\n");
+            return 2;
+        }
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.exists() && !QDir().mkpath(folder.path())) {
