@@ -312,8 +312,14 @@ void CanvasWidget::paintBackdrop(QPainter &p, const QRegion &region)
         // The painter writes into these bytes as well; no copy of them is made.
         uchar *bits = const_cast<uchar *>(store->constBits());
         const qsizetype stride = store->bytesPerLine();
-        for (const QRect &logical : region) {
-            const QRect r = t.mapRect(QRectF(logical)).toAlignedRect() & bounds;
+        // Where the painter may paint, in the store's pixels: the region less
+        // what covers the widget or lies outside its parents.
+        QRegion device = engine->systemClip();
+        if (device.isEmpty())
+            for (const QRect &logical : region)
+                device += t.mapRect(QRectF(logical)).toAlignedRect();
+        for (const QRect &exposed : device) {
+            const QRect r = exposed & bounds;
             if (r.isEmpty())
                 continue;
             const QRect shown = r & shownAt;
