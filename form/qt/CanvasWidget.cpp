@@ -143,7 +143,7 @@ QRegion CanvasWidget::damage(const form::Control &control) const
     const QPoint o = contentOrigin();
     const QPoint a = o + QPoint(toPixels(line.X1), toPixels(line.Y1));
     const QPoint b = o + QPoint(toPixels(line.X2), toPixels(line.Y2));
-    // Half the pen's width and a pixel for its round ends.
+    // Half the pen's width, and a pixel for the rounding of its edges.
     const int pad = std::max(1, line.BorderWidth) / 2 + 2;
     // Pixels along the line's longer axis: smaller boxes send fewer bytes to
     // the display at a little more work for each.

@@ -23,6 +23,7 @@
 #include <QWindow>
 
 #include "Conversions.h"
+#include "DisplayConnection.h"
 #include "FormWindow.h"
 #include "QtPicture.h"
 #include "SystemBeep.h"
@@ -31,7 +32,10 @@
 
 namespace orbelle::formqt {
 
-QtBinding::QtBinding(QObject *parent) : QObject(parent), beep_(new SystemBeep(this)) {}
+QtBinding::QtBinding(QObject *parent) : QObject(parent), beep_(new SystemBeep(this))
+{
+    widenDisplaySendBuffer();
+}
 
 QtBinding::~QtBinding()
 {
