@@ -2,7 +2,8 @@
 // what the canvas's own paint code draws into a pixmap, a slanting line
 // repaints only a band along it and only when its pixels change, a repaint
 // of a large face keeps to the calling thread, and under a screen scale the
-// face is smooth and the lines sharp. The same tests run at scale 1 and at QT_SCALE_FACTOR=2.
+// face is smooth and the lines sharp. The same tests run at scale 1 and at
+// QT_SCALE_FACTOR=2.
 
 #include <QDir>
 #include <QFile>
