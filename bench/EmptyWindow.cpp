@@ -1,15 +1,21 @@
-// The yardsticks for the clock benchmark. Without arguments: an empty Qt
-// widget window that is shown and then only waits for events (memory).
-// With "tick": a window of the sample face's size that repaints a picture
+// The yardsticks for the clock benchmark:
+//
+//   bench_empty_window [empty|tick] [SIZE [X Y]]
+//
+// "empty" (the default): an empty Qt widget window that is shown and then
+// only waits for events (memory). "tick": a window that repaints a picture
 // and one hand once a second, just past each second boundary, as the least
-// any Qt clock does (CPU and wake-ups).
+// any Qt clock does (CPU and wake-ups). Both are SIZE pixels square (default
+// 244, the sample face's size) and stand at X, Y.
 #include <QApplication>
 #include <QDateTime>
 #include <QImage>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -17,7 +23,7 @@ namespace {
 
 class TickingWindow : public QWidget {
 public:
-    TickingWindow() : face_(244, 244, QImage::Format_RGB32)
+    explicit TickingWindow(int size) : face_(size, size, QImage::Format_RGB32)
     {
         face_.fill(QColor(250, 240, 220));
         setAttribute(Qt::WA_OpaquePaintEvent);
@@ -31,7 +37,9 @@ protected:
         p.drawImage(0, 0, face_);
         p.setPen(QPen(Qt::red, 3));
         const double a = second_ * 6 * 3.14159265358979 / 180;
-        p.drawLine(QPointF(122, 122), QPointF(122 + 100 * std::sin(a), 122 - 100 * std::cos(a)));
+        const double c = face_.width() / 2.0;
+        const double r = face_.width() * 0.41;
+        p.drawLine(QPointF(c, c), QPointF(c + r * std::sin(a), c - r * std::cos(a)));
     }
 
 private:
@@ -55,10 +63,13 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const bool tick = argc > 1 && std::strcmp(argv[1], "tick") == 0;
-    std::unique_ptr<QWidget> window = tick ? std::make_unique<TickingWindow>() : std::make_unique<QWidget>();
-    window->resize(244, 244);
+    const int size = argc > 2 ? std::max(16, std::atoi(argv[2])) : 244;
     // Away from the clock, which stands at the top left, and from each other.
-    window->move(tick ? 700 : 400, 300);
+    const QPoint at = argc > 4 ? QPoint(std::atoi(argv[3]), std::atoi(argv[4])) : QPoint(tick ? 700 : 400, 300);
+    std::unique_ptr<QWidget> window =
+        tick ? std::unique_ptr<QWidget>(std::make_unique<TickingWindow>(size)) : std::make_unique<QWidget>();
+    window->resize(size, size);
+    window->move(at);
     window->setWindowTitle(tick ? QStringLiteral("ticking") : QStringLiteral("empty"));
     window->show();
     return app.exec();

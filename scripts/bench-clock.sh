@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# Benchmark, not a test: runs the clock on the sample face and `xclock -update 1`
-# side by side on one private virtual X server and prints, for each, wake-ups
-# per second, CPU milliseconds per minute and resident memory, then the clock's
-# delay from the second boundary to its repainted hands. Two Qt windows run
-# beside them as yardsticks: an empty one for memory (the clock may use at
-# most what it uses, plus 5 MiB, plus the decoded face picture), and one that
-# repaints a picture and a hand once a second, the least a Qt clock costs.
+# Benchmark, not a test: runs the clock on faces of several sizes, each beside
+# `xclock -update 1` of the same size on one private virtual X server, and
+# prints, for each, wake-ups per second, CPU milliseconds per minute and
+# resident memory, then the clock's delay from the second boundary to its
+# repainted hands. Two Qt windows of the same size run beside them as
+# yardsticks: an empty one for memory (the clock may use at most what it
+# uses, plus 5 MiB, plus the decoded face picture at the screen's scale), and
+# one that repaints a picture and a hand once a second, the least a Qt clock
+# costs. A face is named by its size in pixels, with "@2" for a screen scale
+# of 2 (QT_SCALE_FACTOR; xclock is then given the same size on screen).
 #
 #   scripts/bench-clock.sh [CLOCK_PROGRAM]
 #
 # CLOCK_PROGRAM defaults to build/clock/OrbelleDo. Environment:
-#   BENCH_SECONDS    length of the measured window (default 60)
-#   BENCH_SETTLE     seconds to let both programs settle first (default 5)
-#   BENCH_BUILD_DIR  build folder holding sample/face.png (default build)
+#   BENCH_FACES      faces to measure (default "244 300 600 1000 600@2")
+#   BENCH_SECONDS    length of each measured window (default 60)
+#   BENCH_SETTLE     seconds to let the programs settle first (default 5)
+#   BENCH_BUILD_DIR  build folder holding MakeFace (default build)
 #
 # Wake-ups are voluntary context switches summed over all threads; CPU time is
 # the first field of each thread's schedstat (nanoseconds on a CPU). Both are
@@ -26,6 +30,7 @@ root=$(pwd)
 clock=${1:-$root/build/clock/OrbelleDo}
 build_dir=${BENCH_BUILD_DIR:-$root/build}
 seconds=${BENCH_SECONDS:-60}
+faces=${BENCH_FACES:-244 300 600 1000 600@2}
 settle=${BENCH_SETTLE:-5}
 
 for tool in Xvfb xdpyinfo trayer xclock; do
@@ -39,18 +44,32 @@ if [ ! -x "$clock" ]; then
   exit 1
 fi
 empty_window=$build_dir/bench/bench_empty_window
+make_face=$build_dir/tools/MakeFace
 if [ -f "$build_dir/CMakeCache.txt" ]; then
-  if [ ! -f "$build_dir/sample/face.png" ] || [ ! -x "$empty_window" ]; then
-    cmake --build "$build_dir" --target sample_face bench_empty_window >/dev/null
+  if [ ! -x "$make_face" ] || [ ! -x "$empty_window" ]; then
+    cmake --build "$build_dir" --target MakeFace bench_empty_window >/dev/null
   fi
 fi
-if [ ! -x "$empty_window" ]; then
-  echo "$0: no empty-window yardstick at $empty_window" >&2
-  exit 1
-fi
+for program in "$empty_window" "$make_face"; do
+  if [ ! -x "$program" ]; then
+    echo "$0: no $(basename "$program") at $program" >&2
+    exit 1
+  fi
+done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/bench-clock.XXXXXX")
 pids=()
+# Ends the programs started since the list held $1 entries, newest first.
+stop_since() {
+  local i
+  for ((i = ${#pids[@]} - 1; i >= $1; i--)); do
+    kill "${pids[i]}" 2>/dev/null || true
+  done
+  for ((i = ${#pids[@]} - 1; i >= $1; i--)); do
+    wait "${pids[i]}" 2>/dev/null || true
+  done
+  pids=("${pids[@]:0:$1}")
+}
 cleanup() {
   local pid
   # Newest first: the clocks before the tray host before the X server.
@@ -74,7 +93,8 @@ start_xvfb() {
     if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
       continue
     fi
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    # Four windows of up to 1300 pixels in a grid.
+    Xvfb ":$n" -screen 0 2600x2600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     deadline=$((SECONDS + 10))
     while [ $SECONDS -lt $deadline ]; do
@@ -102,44 +122,10 @@ trayer --edge top --align right --widthtype request --height 24 \
   >"$work/trayer.log" 2>&1 &
 pids+=("$!")
 
-# --- the two clocks ---------------------------------------------------------
-"$root/scripts/layout-run-folder.sh" "$build_dir" "$work/run" "$clock"
-
-(cd "$work/run" && ORBELLE_TRACE_PAINT=1 exec ./OrbelleDo) 2>"$work/clock.err" &
-clock_pid=$!
-pids+=("$clock_pid")
-
-xclock -update 1 2>"$work/xclock.err" &
-xclock_pid=$!
-pids+=("$xclock_pid")
-
-"$empty_window" 2>"$work/empty.err" &
-empty_pid=$!
-pids+=("$empty_pid")
-"$empty_window" tick 2>"$work/ticking.err" &
-ticking_pid=$!
-pids+=("$ticking_pid")
-
-sleep "$settle"
-
-alive() {  # alive NAME PID LOG
-  if ! kill -0 "$2" 2>/dev/null; then
-    local status=0
-    wait "$2" || status=$?
-    echo "$0: $1 is not running (exit status $status)" >&2
-    tail -n 20 "$3" >&2 || true
-    exit 1
-  fi
-}
-alive OrbelleDo "$clock_pid" "$work/clock.err"
-alive xclock "$xclock_pid" "$work/xclock.err"
-alive "the empty window" "$empty_pid" "$work/empty.err"
-alive "the ticking window" "$ticking_pid" "$work/ticking.err"
-
 # counters PID: prints "voluntary-switches cpu-nanoseconds" summed over the
 # threads the process has now.
 counters() {
-  local task switches=0 ns=0 v t utime stime rest
+  local task switches=0 ns=0 v t utime stime
   local tick_ns=$((1000000000 / $(getconf CLK_TCK)))
   for task in /proc/"$1"/task/*; do
     v=$(awk '/^voluntary_ctxt_switches:/ { print $2 }' "$task/status" 2>/dev/null) || continue
@@ -163,71 +149,143 @@ rss_kib() {
 
 now_ns() { date +%s%N; }
 
-paint_lines_before=$(wc -l <"$work/clock.err")
-read -r clock_sw0 clock_ns0 < <(counters "$clock_pid")
-read -r xclock_sw0 xclock_ns0 < <(counters "$xclock_pid")
-read -r empty_sw0 empty_ns0 < <(counters "$empty_pid")
-read -r ticking_sw0 ticking_ns0 < <(counters "$ticking_pid")
-t0=$(now_ns)
-
-sleep "$seconds"
-
-read -r clock_sw1 clock_ns1 < <(counters "$clock_pid")
-read -r xclock_sw1 xclock_ns1 < <(counters "$xclock_pid")
-read -r empty_sw1 empty_ns1 < <(counters "$empty_pid")
-read -r ticking_sw1 ticking_ns1 < <(counters "$ticking_pid")
-t1=$(now_ns)
-alive OrbelleDo "$clock_pid" "$work/clock.err"
-alive xclock "$xclock_pid" "$work/xclock.err"
-clock_rss=$(rss_kib "$clock_pid")
-xclock_rss=$(rss_kib "$xclock_pid")
-empty_rss=$(rss_kib "$empty_pid")
-ticking_rss=$(rss_kib "$ticking_pid")
-
-# --- report -----------------------------------------------------------------
-row() {  # row NAME SW0 SW1 NS0 NS1 RSS_KIB
-  awk -v name="$1" -v sw=$(($3 - $2)) -v ns=$(($5 - $4)) -v rss="$6" \
-      -v el=$((t1 - t0)) '
-    BEGIN {
-      secs = el / 1e9
-      printf "%-14s %10.2f %11.1f %8.1f\n", name, sw / secs, ns / 1e6 / secs * 60, rss / 1024
-    }'
+alive() {  # alive NAME PID LOG
+  if ! kill -0 "$2" 2>/dev/null; then
+    local status=0
+    wait "$2" || status=$?
+    echo "$0: $1 is not running (exit status $status)" >&2
+    tail -n 20 "$3" >&2 || true
+    exit 1
+  fi
 }
 
-echo "Display $DISPLAY, measured for $(awk -v el=$((t1 - t0)) 'BEGIN { printf "%.1f", el / 1e9 }') s"
-printf '%-14s %10s %11s %8s\n' "" "wakeups/s" "cpu ms/min" "rss MiB"
-row OrbelleDo "$clock_sw0" "$clock_sw1" "$clock_ns0" "$clock_ns1" "$clock_rss"
-row xclock "$xclock_sw0" "$xclock_sw1" "$xclock_ns0" "$xclock_ns1" "$xclock_rss"
-row "empty Qt win" "$empty_sw0" "$empty_sw1" "$empty_ns0" "$empty_ns1" "$empty_rss"
-row "ticking Qt win" "$ticking_sw0" "$ticking_sw1" "$ticking_ns0" "$ticking_ns1" "$ticking_rss"
+echo "Display $display; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+summary=$work/summary
+: >"$summary"
 
-# The face picture decoded: four bytes a pixel.
-read -r face_w face_h < <(identify -format '%w %h\n' "$work/run/face.png" 2>/dev/null || echo "0 0") || true
-awk -v cpu_clock=$((clock_ns1 - clock_ns0)) -v cpu_x=$((xclock_ns1 - xclock_ns0)) \
-    -v cpu_qt=$((ticking_ns1 - ticking_ns0)) \
-    -v rss="$clock_rss" -v empty="$empty_rss" -v w="$face_w" -v h="$face_h" '
-  BEGIN {
-    picture = w * h * 4 / 1024
-    budget = empty + 5 * 1024 + picture
-    printf "OrbelleDo CPU %.2f x xclock, %.2f x the ticking Qt window; memory %.1f MiB of a budget of %.1f MiB " \
-           "(empty window %.1f + 5 + picture %dx%d %.2f)\n",
-           (cpu_x > 0 ? cpu_clock / cpu_x : 0), (cpu_qt > 0 ? cpu_clock / cpu_qt : 0), rss / 1024, budget / 1024,
-           empty / 1024, w, h, picture / 1024
-  }'
+# measure FACE: one face beside its yardsticks; prints its table and adds a
+# line to the summary.
+measure() {
+  local face=$1 size scale=1 px mark
+  size=${face%@*}
+  if [ "$face" != "$size" ]; then
+    scale=${face#*@}
+  fi
+  # The clock window is the picture and 2 pixels.
+  px=$(awk -v s="$size" -v k="$scale" 'BEGIN { printf "%d", (s + 2) * k }')
+  mark=${#pids[@]}
 
-tail -n +"$((paint_lines_before + 1))" "$work/clock.err" |
-  awk '$1 == "paint-delay-ms" && $2 ~ /^-?[0-9.]+$/ { print $2 }' |
-  sort -n >"$work/delays"
-paints=$(wc -l <"$work/delays")
-if [ "$paints" -eq 0 ]; then
-  echo "OrbelleDo repaint delay after second boundary: no paint-delay-ms lines on stderr" \
-       "(ORBELLE_TRACE_PAINT=1 was set)"
-else
-  awk -v n="$paints" '
-    { d[NR] = $1 }
+  local run=$work/run-$size-$scale
+  "$make_face" "$run" "$size" 2>"$work/makeface.err" || { cat "$work/makeface.err" >&2; exit 1; }
+  cp -f "$clock" "$run/OrbelleDo"
+
+  (cd "$run" && ORBELLE_TRACE_PAINT=1 QT_SCALE_FACTOR=$scale exec ./OrbelleDo) 2>"$run/clock.err" &
+  local clock_pid=$!
+  pids+=("$clock_pid")
+  xclock -update 1 -geometry "${px}x${px}+1300+0" 2>"$run/xclock.err" &
+  local xclock_pid=$!
+  pids+=("$xclock_pid")
+  QT_SCALE_FACTOR=$scale "$empty_window" empty "$((size + 2))" 1300 1300 2>"$run/empty.err" &
+  local empty_pid=$!
+  pids+=("$empty_pid")
+  QT_SCALE_FACTOR=$scale "$empty_window" tick "$((size + 2))" 0 1300 2>"$run/ticking.err" &
+  local ticking_pid=$!
+  pids+=("$ticking_pid")
+
+  sleep "$settle"
+  alive OrbelleDo "$clock_pid" "$run/clock.err"
+  alive xclock "$xclock_pid" "$run/xclock.err"
+  alive "the empty window" "$empty_pid" "$run/empty.err"
+  alive "the ticking window" "$ticking_pid" "$run/ticking.err"
+
+  local paint_lines_before clock_sw0 clock_ns0 xclock_sw0 xclock_ns0 empty_sw0 empty_ns0 ticking_sw0 ticking_ns0
+  local clock_sw1 clock_ns1 xclock_sw1 xclock_ns1 empty_sw1 empty_ns1 ticking_sw1 ticking_ns1 t0 t1
+  paint_lines_before=$(wc -l <"$run/clock.err")
+  read -r clock_sw0 clock_ns0 < <(counters "$clock_pid")
+  read -r xclock_sw0 xclock_ns0 < <(counters "$xclock_pid")
+  read -r empty_sw0 empty_ns0 < <(counters "$empty_pid")
+  read -r ticking_sw0 ticking_ns0 < <(counters "$ticking_pid")
+  t0=$(now_ns)
+
+  sleep "$seconds"
+
+  read -r clock_sw1 clock_ns1 < <(counters "$clock_pid")
+  read -r xclock_sw1 xclock_ns1 < <(counters "$xclock_pid")
+  read -r empty_sw1 empty_ns1 < <(counters "$empty_pid")
+  read -r ticking_sw1 ticking_ns1 < <(counters "$ticking_pid")
+  t1=$(now_ns)
+  alive OrbelleDo "$clock_pid" "$run/clock.err"
+  alive xclock "$xclock_pid" "$run/xclock.err"
+  local clock_rss xclock_rss empty_rss ticking_rss
+  clock_rss=$(rss_kib "$clock_pid")
+  xclock_rss=$(rss_kib "$xclock_pid")
+  empty_rss=$(rss_kib "$empty_pid")
+  ticking_rss=$(rss_kib "$ticking_pid")
+  stop_since "$mark"
+
+  row() {  # row NAME SW0 SW1 NS0 NS1 RSS_KIB
+    awk -v name="$1" -v sw=$(($3 - $2)) -v ns=$(($5 - $4)) -v rss="$6" \
+        -v el=$((t1 - t0)) '
+      BEGIN {
+        secs = el / 1e9
+        printf "%-14s %10.2f %11.1f %8.1f\n", name, sw / secs, ns / 1e6 / secs * 60, rss / 1024
+      }'
+  }
+
+  echo
+  echo "Face $face: ${size} px at scale $scale, window ${px} px on screen," \
+       "measured for $(awk -v el=$((t1 - t0)) 'BEGIN { printf "%.1f", el / 1e9 }') s"
+  printf '%-14s %10s %11s %8s\n' "" "wakeups/s" "cpu ms/min" "rss MiB"
+  row OrbelleDo "$clock_sw0" "$clock_sw1" "$clock_ns0" "$clock_ns1" "$clock_rss"
+  row xclock "$xclock_sw0" "$xclock_sw1" "$xclock_ns0" "$xclock_ns1" "$xclock_rss"
+  row "empty Qt win" "$empty_sw0" "$empty_sw1" "$empty_ns0" "$empty_ns1" "$empty_rss"
+  row "ticking Qt win" "$ticking_sw0" "$ticking_sw1" "$ticking_ns0" "$ticking_ns1" "$ticking_rss"
+
+  tail -n +"$((paint_lines_before + 1))" "$run/clock.err" |
+    awk '$1 == "paint-delay-ms" && $2 ~ /^-?[0-9.]+$/ { print $2 }' |
+    sort -n >"$run/delays"
+
+  # The face picture decoded at the screen's scale: four bytes a pixel.
+  awk -v face="$face" -v sw=$((clock_sw1 - clock_sw0)) -v el=$((t1 - t0)) \
+      -v cpu_clock=$((clock_ns1 - clock_ns0)) -v cpu_x=$((xclock_ns1 - xclock_ns0)) \
+      -v cpu_qt=$((ticking_ns1 - ticking_ns0)) -v rss="$clock_rss" -v empty="$empty_rss" \
+      -v xrss="$xclock_rss" -v px=$((size * scale)) -v summary="$summary" '
+    { d[++n] = $1 }
     END {
-      median = (n % 2) ? d[(n + 1) / 2] : (d[n / 2] + d[n / 2 + 1]) / 2
-      printf "OrbelleDo repaint delay after second boundary: median %.1f ms, max %.1f ms (%d paints)\n",
-             median, d[n], n
-    }' "$work/delays"
-fi
+      secs = el / 1e9
+      picture = px * px * 4 / 1024
+      budget = empty + 5 * 1024 + picture
+      ratio = cpu_x > 0 ? cpu_clock / cpu_x : 0
+      printf "OrbelleDo CPU %.2f x xclock, %.2f x the ticking Qt window; memory %.1f MiB of a budget of %.1f MiB " \
+             "(empty window %.1f + 5 + picture %dx%d %.2f)\n",
+             ratio, (cpu_qt > 0 ? cpu_clock / cpu_qt : 0), rss / 1024, budget / 1024,
+             empty / 1024, px, px, picture / 1024
+      if (n == 0) {
+        print "OrbelleDo repaint delay after second boundary: no paint-delay-ms lines (ORBELLE_TRACE_PAINT=1 was set)"
+        median = -1; worst = -1
+      } else {
+        median = (n % 2) ? d[(n + 1) / 2] : (d[n / 2] + d[n / 2 + 1]) / 2
+        worst = d[n]
+        printf "OrbelleDo repaint delay after second boundary: median %.1f ms, max %.1f ms (%d paints)\n",
+               median, worst, n
+      }
+      printf "%-7s %9.2f %9.0f %9.0f %5.2f %8.1f %8.1f %8.1f %7.1f %7.1f\n", face, sw / secs,
+             cpu_clock / 1e6 / secs * 60, cpu_x / 1e6 / secs * 60, ratio, rss / 1024, budget / 1024,
+             xrss / 1024, median, worst >> summary
+    }' "$run/delays"
+}
+
+for face in $faces; do
+  case $face in
+    [0-9]* ) ;;
+    * ) echo "$0: a face is a size in pixels, optionally with @SCALE: $face" >&2; exit 2 ;;
+  esac
+  measure "$face"
+done
+
+echo
+echo "Summary (load after: $(cut -d' ' -f1-3 /proc/loadavg)); goals: at most 1.2 wake-ups/s," \
+     "CPU at most 2 x xclock's, RSS within the budget, hands within 20 ms of the second"
+printf '%-7s %9s %9s %9s %5s %8s %8s %8s %7s %7s\n' face "wakeups/s" "cpu ms/m" "xclock" "x" \
+       "rss MiB" "budget" "xclk rss" "delay" "max"
+cat "$summary"

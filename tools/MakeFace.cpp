@@ -1,11 +1,14 @@
 // MakeFace: draws the sample clock face and writes a tokei-set.ini for it.
 //
-//   MakeFace OUTPUT_FOLDER [--relative-picture]
+//   MakeFace OUTPUT_FOLDER [SIZE] [--relative-picture]
 //
 // writes OUTPUT_FOLDER/face.png and OUTPUT_FOLDER/tokei-set.ini, whose
-// picture line holds the absolute path of face.png (or just "face.png"). The picture and the
-// design are made together here so that the dial, the hands area and the
-// window size can never disagree.
+// picture line holds the absolute path of face.png (or just "face.png",
+// for a face copied elsewhere together with its picture). SIZE (pixels,
+// default 244) draws the same face larger or smaller, with a design to
+// match; the clock benchmark measures faces of several sizes this way. The
+// picture and the design are made together here so that the dial, the
+// hands area and the window size can never disagree.
 //
 // Geometry. The clock shows the picture from window pixel (2, 2) and cuts the
 // window to the ellipse (2, 2)-(W/15, H/15), right and bottom exclusive. With
@@ -46,10 +49,8 @@ constexpr double kBezelOuter = kPicturePx / 2.0;
 constexpr double kBezelInner = 113.0;           // where the dial begins
 constexpr double kHandsRadiusPx = 100.0;        // half the hands area
 
-// Design written into tokei-set.ini.
-constexpr int kWindowTwips = (kPicturePx + 2) * kTwipsPerPixel;
-constexpr int kHandsCentreTwips = kPicturePx * kTwipsPerPixel / 2;
-constexpr int kHandsAreaTwips = static_cast<int>(2 * kHandsRadiusPx) * kTwipsPerPixel;
+// The face is drawn in the geometry above and scaled to this many pixels.
+int gSizePx = kPicturePx;
 
 // Colours of the face, and of the clock's own marks drawn over it.
 const QColor kInk(0x27, 0x2f, 0x48);        // numerals, hour and minute hands
@@ -239,7 +240,7 @@ void drawPivot(QPainter &p)
 
 QImage drawFace()
 {
-    QImage img(kPicturePx, kPicturePx, QImage::Format_RGB32);
+    QImage img(gSizePx, gSizePx, QImage::Format_RGB32);
     // Corners fall outside the window's ellipse; give them the rim's colour
     // so that a pixel of difference in the cut never shows a bright edge.
     img.fill(QColor(0x86, 0x74, 0x55));
@@ -247,6 +248,8 @@ QImage drawFace()
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    if (gSizePx != kPicturePx)
+        p.scale(double(gSizePx) / kPicturePx, double(gSizePx) / kPicturePx);
     drawBezel(p);
     drawDial(p);
     drawRosette(p);
@@ -267,9 +270,12 @@ void putLine(QByteArray &out, const QByteArray &fields)
 
 QByteArray designFor(const QString &picturePath)
 {
-    const QByteArray n = QByteArray::number(kWindowTwips);
-    const QByteArray c = QByteArray::number(kHandsCentreTwips);
-    const QByteArray d = QByteArray::number(kHandsAreaTwips);
+    // The window is the picture and 2 pixels; the hands area keeps its share
+    // of the picture, in whole pixels.
+    const int handsAreaPx = int(std::lround(2 * kHandsRadiusPx * gSizePx / kPicturePx));
+    const QByteArray n = QByteArray::number((gSizePx + 2) * kTwipsPerPixel);
+    const QByteArray c = QByteArray::number(gSizePx * kTwipsPerPixel / 2);
+    const QByteArray d = QByteArray::number(handsAreaPx * kTwipsPerPixel);
     QByteArray out;
     putLine(out, n + ',' + n);                                   // window size
     putLine(out, '"' + QDir::toNativeSeparators(picturePath).toLocal8Bit() + '"');  // picture
@@ -305,10 +311,22 @@ int main(int argc, char **argv)
 
     // --relative-picture names the picture by its bare file name, for a face
     // that is copied elsewhere together with its picture.
-    const bool relative = argc == 3 && qstrcmp(argv[2], "--relative-picture") == 0;
-    if (argc != 2 && !relative) {
-        std::fprintf(stderr, "usage: MakeFace OUTPUT_FOLDER [--relative-picture]\n");
+    bool relative = false;
+    if (argc > 2 && qstrcmp(argv[argc - 1], "--relative-picture") == 0) {
+        relative = true;
+        --argc;
+    }
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: MakeFace OUTPUT_FOLDER [SIZE] [--relative-picture]\n");
         return 2;
+    }
+    if (argc == 3) {
+        bool ok = false;
+        gSizePx = QByteArray(argv[2]).toInt(&ok);
+        if (!ok || gSizePx < 16 || gSizePx > 4000) {
+            std::fprintf(stderr, "MakeFace: SIZE must be a number of pixels from 16 to 4000\n");
+            return 2;
+        }
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.exists() && !QDir().mkpath(folder.path())) {

@@ -1,13 +1,22 @@
 #pragma once
 // Shows a picture box: its border, its picture at natural size, and the
 // windowless controls it holds (lines, shapes, images, labels) painted in
-// their z-order. Repaints only where something changed. Mouse presses,
-// moves and releases go to the picture box's callbacks with twips from the
-// content area's corner.
+// their z-order. Repaints only where something changed: a line's old and new
+// places, piece by piece along it. Mouse presses, moves and releases go to
+// the picture box's callbacks with twips from the content area's corner.
+//
+// The picture is prepared once for the screen it is shown on (scaled
+// smoothly to the device pixel ratio, laid over the back colour, in the
+// backing store's pixel format) and copied row by row into the backing store
+// where a repaint exposes it, so that a repaint costs the same at any picture
+// size and never hands work to the painter's thread pool.
 
+#include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 
 #include "MouseRouting.h"
@@ -36,10 +45,19 @@ protected:
 private:
     struct Tracked {
         std::function<bool()> changed; // compares with the look last seen, then keeps the new one
-        QRect rect;                    // widget pixels it covered when last painted
+        QRegion region;                // widget pixels it covered when last painted
     };
     // Widget pixels a control covers, empty when hidden.
     QRect coverage(const form::Control &control) const;
+    // The same, tighter: a line's pixels as boxes of a few dozen pixels
+    // along it, so a slanting hand does not repaint the square it spans.
+    QRegion damage(const form::Control &control) const;
+    // The picture (or the back colour where there is none) in `region`.
+    void paintBackdrop(class QPainter &painter, const QRegion &region);
+    // The picture ready to copy: `dpr` device pixels to a widget pixel, its
+    // bytes those of `format`, over the back colour. Made again only when
+    // one of them changes.
+    const QImage &backdrop(qreal dpr, QImage::Format format);
     QPoint contentOrigin() const { return QPoint(box_.BorderPixels, box_.BorderPixels); }
     void paintControl(class QPainter &painter, const form::Control &control);
     // The event's position in twips from the content area's corner.
@@ -50,6 +68,15 @@ private:
     std::unordered_map<std::uint64_t, Tracked> tracked_;
     form::PictureBoxState lastLook_;
     form::MouseRouter router_;
+    QImage backdrop_;
+    std::uint32_t backPixel_ = 0; // the back colour as one pixel of the backdrop's format
+    struct BackdropKey {
+        std::shared_ptr<const form::Picture> picture; // held, so its address names it
+        qreal dpr = 0;
+        QImage::Format format = QImage::Format_Invalid;
+        int backColor = -1;
+        bool operator==(const BackdropKey &) const = default;
+    } backdropKey_;
 };
 
 } // namespace orbelle::formqt

@@ -33,6 +33,7 @@
 #endif
 
 #include "Conversions.h"
+#include "DisplayConnection.h"
 #include "FilesPlace.h"
 #include "FormWindow.h"
 #include "QtPicture.h"
@@ -43,7 +44,10 @@
 
 namespace orbelle::formqt {
 
-QtBinding::QtBinding(QObject *parent) : QObject(parent), beep_(new SystemBeep(this)) {}
+QtBinding::QtBinding(QObject *parent) : QObject(parent), beep_(new SystemBeep(this))
+{
+    widenDisplaySendBuffer();
+}
 
 QtBinding::~QtBinding()
 {
