@@ -68,8 +68,10 @@ std::function<bool()> lineWatcher(const form::Line &line)
     };
     return [&line, last = std::optional<Look>()]() mutable {
         form::LineState own = line;
+        // Rounded as toPixels rounds, but kept as a real: a hand of any
+        // length, however far out, still tells one place from another.
         for (float *end : {&own.X1, &own.Y1, &own.X2, &own.Y2})
-            *end = float(toPixels(*end));
+            *end = float(std::round(double(*end) / form::kTwipsPerPixel));
         Look now{static_cast<const form::ControlState &>(line), own};
         if (last && *last == now)
             return false;
@@ -143,11 +145,18 @@ QRegion CanvasWidget::damage(const form::Control &control) const
     if (!control.Visible || control.kind() != form::Control::Kind::Line)
         return coverage(control);
     const auto &line = static_cast<const form::Line &>(control);
-    const QPoint o = contentOrigin();
-    const QPoint a = o + QPoint(toPixels(line.X1), toPixels(line.Y1));
-    const QPoint b = o + QPoint(toPixels(line.X2), toPixels(line.Y2));
     // Half the pen's width, and a pixel for the rounding of its edges.
     const int pad = std::max(1, line.BorderWidth) / 2 + 2;
+    // Only the part of the line that can touch the canvas is repainted, so
+    // a hand of any length costs what one across the face costs.
+    const auto ends = linePixels(line, contentOrigin(), rect());
+    if (!ends)
+        return {};
+    const auto inside = clipSegment(ends->first.x(), ends->first.y(), ends->second.x(), ends->second.y(),
+                                    rect().adjusted(-pad, -pad, pad, pad));
+    if (!inside)
+        return {};
+    const auto [a, b] = *inside;
     // Pixels along the line's longer axis: smaller boxes send fewer bytes to
     // the display, but each box costs its own clipping and sending; 16
     // costs the least time on faces of 300 to 1000 pixels.

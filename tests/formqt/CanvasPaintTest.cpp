@@ -185,6 +185,29 @@ TEST_F(CanvasPaintTest, SlantingLineRepaintsABandAlongItsOldAndNewPlaces)
     EXPECT_FALSE(painted.contains(QPoint(12, 200))) << "the corner of the old line's box was repainted";
 }
 
+TEST_F(CanvasPaintTest, EndlessLineRepaintsOnlyWhatLiesOnTheCanvas)
+{
+    show(whiteThenBlack(300, 240, 150));
+    placeLine1(10, 10, 110, 210);
+    pump(30);
+    PaintRegions watch;
+    canvas->installEventFilter(&watch);
+    // A hand 1e30 twips long, as a damaged design gives, turning.
+    for (const float end : {1e30f, -1e30f}) {
+        watch.regions.clear();
+        form.Line1.X2 = end;
+        form.Line1.Y2 = end / 2;
+        binding.syncAll();
+        ASSERT_TRUE(waitFor([&] { return !watch.regions.empty(); }, 2000));
+        QRegion painted;
+        for (const QRegion &r : watch.regions)
+            painted += r;
+        EXPECT_TRUE(canvas->rect().contains(painted.boundingRect())) << end;
+        EXPECT_LT(painted.rectCount(), 200) << end;
+    }
+    canvas->removeEventFilter(&watch);
+}
+
 TEST_F(CanvasPaintTest, LineRepaintsOnlyWhenItsPixelsChange)
 {
     show(whiteThenBlack(300, 240, 150));
