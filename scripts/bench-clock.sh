@@ -45,12 +45,14 @@ if [ ! -x "$clock" ]; then
 fi
 empty_window=$build_dir/bench/bench_empty_window
 make_face=$build_dir/tools/MakeFace
+# Times the clock's repaints from inside its process, preloaded.
+paint_timing=$build_dir/bench/libbench_paint_timing.so
 if [ -f "$build_dir/CMakeCache.txt" ]; then
-  if [ ! -x "$make_face" ] || [ ! -x "$empty_window" ]; then
-    cmake --build "$build_dir" --target MakeFace bench_empty_window >/dev/null
+  if [ ! -x "$make_face" ] || [ ! -x "$empty_window" ] || [ ! -f "$paint_timing" ]; then
+    cmake --build "$build_dir" --target MakeFace bench_empty_window bench_paint_timing >/dev/null
   fi
 fi
-for program in "$empty_window" "$make_face"; do
+for program in "$empty_window" "$make_face" "$paint_timing"; do
   if [ ! -x "$program" ]; then
     echo "$0: no $(basename "$program") at $program" >&2
     exit 1
@@ -179,7 +181,7 @@ measure() {
   "$make_face" "$run" "$size" 2>"$work/makeface.err" || { cat "$work/makeface.err" >&2; exit 1; }
   cp -f "$clock" "$run/OrbelleDo"
 
-  (cd "$run" && ORBELLE_TRACE_PAINT=1 QT_SCALE_FACTOR=$scale exec ./OrbelleDo) 2>"$run/clock.err" &
+  (cd "$run" && LD_PRELOAD=$paint_timing QT_SCALE_FACTOR=$scale exec ./OrbelleDo) 2>"$run/clock.err" &
   local clock_pid=$!
   pids+=("$clock_pid")
   xclock -update 1 -geometry "${px}x${px}+1300+0" 2>"$run/xclock.err" &
@@ -261,7 +263,7 @@ measure() {
              ratio, (cpu_qt > 0 ? cpu_clock / cpu_qt : 0), rss / 1024, budget / 1024,
              empty / 1024, px, px, picture / 1024
       if (n == 0) {
-        print "OrbelleDo repaint delay after second boundary: no paint-delay-ms lines (ORBELLE_TRACE_PAINT=1 was set)"
+        print "OrbelleDo repaint delay after second boundary: no paint-delay-ms lines (libbench_paint_timing.so was preloaded)"
         median = -1; worst = -1
       } else {
         median = (n % 2) ? d[(n + 1) / 2] : (d[n / 2] + d[n / 2 + 1]) / 2

@@ -5,10 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -103,12 +100,6 @@ void drawInPieces(QPainter &p, QPoint a, QPoint b)
         p.drawLine(from, to);
         from = to;
     }
-}
-
-bool tracePaint()
-{
-    static const bool on = std::getenv("ORBELLE_TRACE_PAINT") != nullptr;
-    return on;
 }
 
 } // namespace
@@ -259,12 +250,6 @@ void CanvasWidget::paintEvent(QPaintEvent *event)
         p.setPen(QColor(227, 227, 227));
         p.drawLine(in.bottomLeft(), in.bottomRight());
         p.drawLine(in.topRight(), in.bottomRight());
-    }
-    if (tracePaint()) {
-        using namespace std::chrono;
-        const auto since = system_clock::now().time_since_epoch();
-        const double ms = double(duration_cast<microseconds>(since).count() % 1000000) / 1000.0;
-        std::fprintf(stderr, "paint-delay-ms %.2f\n", ms);
     }
 }
 

@@ -31,6 +31,11 @@ QString userName()
 // user's name in the key.
 QString privateFolder()
 {
+#ifdef Q_OS_LINUX
+    // Asked without one, Qt makes a folder of its own and warns about it.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return QDir::tempPath();
+#endif
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     return runtime.isEmpty() ? QDir::tempPath() : runtime;
 }
