@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QLibraryInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -73,6 +74,12 @@ struct DialogAnswer {
 std::optional<std::string> answerNextDialog(QtBinding &binding, const form::FileDialogRequest &request, bool save,
                                             const QString &answer, DialogAnswer &seen)
 {
+    // A test before may have ended its program, which leaves every later
+    // event loop, the dialog's too, to return at once; a run of the
+    // application's own loop clears that.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+
     bool answered = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -98,6 +105,10 @@ std::optional<std::string> answerNextDialog(QtBinding &binding, const form::File
             dialog->reject();
         } else {
             dialog->selectFile(answer);
+            // The name field as a user would leave it: the dialog may still
+            // be reading its folder, and put its proposed name back in.
+            if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                edit->setText(answer);
             QMetaObject::invokeMethod(dialog, "accept");
         }
     });
