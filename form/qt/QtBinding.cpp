@@ -44,7 +44,30 @@
 
 namespace orbelle::formqt {
 
-QtBinding::QtBinding(QObject *parent) : QObject(parent), beep_(new SystemBeep(this))
+namespace {
+
+// Any program's icon until it sets its own: a plain grey disc.
+QIcon neutralIcon()
+{
+    QIcon result;
+    for (int side : {16, 32, 64}) {
+        QPixmap pm(side, side);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(90, 90, 90), side / 16.0));
+        p.setBrush(QColor(200, 200, 200));
+        const double r = side / 2.0 - side / 16.0;
+        p.drawEllipse(QPointF(side / 2.0, side / 2.0), r, r);
+        result.addPixmap(pm);
+    }
+    return result;
+}
+
+} // namespace
+
+QtBinding::QtBinding(QObject *parent)
+    : QObject(parent), icon_(std::make_unique<QIcon>(neutralIcon())), beep_(new SystemBeep(this))
 {
     widenDisplaySendBuffer();
 }
@@ -58,7 +81,7 @@ QtBinding::~QtBinding()
 void QtBinding::addForm(form::Form &form)
 {
     windows_.push_back(std::make_unique<FormWindow>(form, *this));
-    windows_.back()->setWindowIcon(clockIcon());
+    windows_.back()->setWindowIcon(*icon_);
 }
 
 void QtBinding::load(form::Form &form)
@@ -107,32 +130,18 @@ FormWindow *QtBinding::windowOf(const form::Form &form) const
     return nullptr;
 }
 
-QIcon QtBinding::clockIcon()
+void QtBinding::setIcon(const QIcon &icon)
 {
-    static const QIcon icon = [] {
-        QIcon result;
-        for (int side : {16, 22, 24, 32, 48, 64}) {
-            QPixmap pm(side, side);
-            pm.fill(Qt::transparent);
-            QPainter p(&pm);
-            p.setRenderHint(QPainter::Antialiasing);
-            const double s = side / 64.0;
-            QRadialGradient dial(QPointF(26 * s, 24 * s), 34 * s);
-            dial.setColorAt(0, QColor(255, 250, 238));
-            dial.setColorAt(1, QColor(240, 196, 120));
-            p.setBrush(dial);
-            p.setPen(QPen(QColor(120, 72, 40), 4 * s));
-            p.drawEllipse(QPointF(32 * s, 32 * s), 28 * s, 28 * s);
-            p.setPen(QPen(QColor(70, 40, 30), 5 * s, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(32 * s, 32 * s), QPointF(32 * s, 15 * s));
-            p.drawLine(QPointF(32 * s, 32 * s), QPointF(44 * s, 38 * s));
-            p.setPen(QPen(QColor(220, 40, 40), 2.5 * s, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(32 * s, 32 * s), QPointF(20 * s, 46 * s));
-            result.addPixmap(pm);
-        }
-        return result;
-    }();
-    return icon;
+    *icon_ = icon;
+    for (auto &w : windows_)
+        w->setWindowIcon(icon);
+    for (auto &[key, tray] : icons_)
+        tray->setIcon(icon);
+}
+
+QIcon QtBinding::icon() const
+{
+    return *icon_;
 }
 
 void QtBinding::useJapaneseQtTexts()
@@ -352,7 +361,7 @@ bool QtBinding::addNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
         return false;
     const auto key = std::make_pair(static_cast<const form::Form *>(&form), icon.id);
     delete icons_[key];
-    auto *tray = new QSystemTrayIcon(clockIcon(), this);
+    auto *tray = new QSystemTrayIcon(*icon_, this);
     tray->setToolTip(QString::fromStdString(icon.tip));
     auto clicks = std::make_shared<TrayClicks>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
     auto since = std::make_shared<QElapsedTimer>();

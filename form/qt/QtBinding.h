@@ -46,8 +46,10 @@ public:
     void releaseWindows();
     bool ended() const { return ended_; }
 
-    // The icon the program's windows and notification icons show.
-    static QIcon clockIcon();
+    // The icon the program's windows and notification icons show; a plain
+    // disc until the program gives its own. Applies to what is already shown.
+    void setIcon(const QIcon &icon);
+    QIcon icon() const;
     // Qt's own texts (the file and colour dialogs, the edit menus) in
     // Japanese, like the forms, where Qt's Japanese translation is installed.
     static void useJapaneseQtTexts();
@@ -86,6 +88,7 @@ private:
     void rewatch();
 
     std::vector<std::unique_ptr<FormWindow>> windows_;
+    std::unique_ptr<QIcon> icon_;
     std::map<std::pair<const form::Form *, int>, QSystemTrayIcon *> icons_;
     SystemBeep *beep_ = nullptr;
     QFileSystemWatcher *watcher_ = nullptr;
