@@ -14,6 +14,7 @@
 
 #include "Conversions.h"
 #include "Form.h"
+#include "FormWindow.h"
 #include "Image.h"
 #include "Label.h"
 #include "MouseRouting.h"
@@ -473,7 +474,8 @@ int shiftCode(Qt::KeyboardModifiers modifiers)
 
 void CanvasWidget::mousePressEvent(QMouseEvent *event)
 {
-    binding_.notePress(this, event);
+    if (auto *w = qobject_cast<FormWindow *>(window()))
+        w->notePress(event);
     const QPointF at = twipsAt(event);
     binding_.dispatch([&] {
         router_.press(buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
@@ -482,7 +484,7 @@ void CanvasWidget::mousePressEvent(QMouseEvent *event)
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent *event)
 {
-    if (binding_.dragMove(event))
+    if (auto *w = qobject_cast<FormWindow *>(window()); w && w->dragMove(event))
         return;
     const QPointF at = twipsAt(event);
     binding_.dispatch([&] {
@@ -492,7 +494,7 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent *event)
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (binding_.dragEnd(event))
+    if (auto *w = qobject_cast<FormWindow *>(window()); w && w->dragEnd(event))
         return;
     const QPointF at = twipsAt(event);
     binding_.dispatch([&] {

@@ -151,73 +151,6 @@ void QtBinding::useJapaneseQtTexts()
         QCoreApplication::installTranslator(&translator);
 }
 
-void QtBinding::notePress(QWidget *widget, QMouseEvent *event)
-{
-    lastPressWidget_ = widget;
-    lastPressGlobal_ = event->globalPosition().toPoint();
-}
-
-bool QtBinding::dragMove(QMouseEvent *event)
-{
-    const QPoint at = event->globalPosition().toPoint();
-    if (pendingDrag_ && !(event->buttons() & (Qt::LeftButton | Qt::MiddleButton)))
-        pendingDrag_ = nullptr;
-    if (pendingDrag_ && (at - pendingFrom_).manhattanLength() >= QApplication::startDragDistance()) {
-        // The move starts only now, with the button still held: a window
-        // manager asked to move a window after the release has gone by
-        // would move it with the pointer until the next click.
-        catchingUp_ = pendingDrag_;
-        pendingDrag_ = nullptr;
-        catchGrab_ = pendingFrom_ - catchingUp_->pos();
-        catchTarget_ = at - catchGrab_;
-        // The window first goes where the pointer now holds it.
-        catchingUp_->move(catchTarget_);
-        return true;
-    }
-    if (catchingUp_) {
-        // The window manager moves the window by how far the pointer goes
-        // from the last event the window saw, as the window lay then: the
-        // move starts with the first event after the window manager has
-        // put the window in its place.
-        FormWindow *w = catchingUp_;
-        if (!(event->buttons() & (Qt::LeftButton | Qt::MiddleButton)) || !w->windowHandle()) {
-            catchingUp_ = nullptr;
-            return true;
-        }
-        if (w->windowHandle()->position() != catchTarget_)
-            return true;
-        catchingUp_ = nullptr;
-        if (w->windowHandle()->startSystemMove())
-            return true;
-        // No window manager to move it: follow the mouse ourselves until
-        // the button is released.
-        dragging_ = w;
-        dragOffset_ = catchGrab_;
-    }
-    if (!dragging_)
-        return false;
-    dragging_->move(at - dragOffset_);
-    return true;
-}
-
-bool QtBinding::dragEnd(QMouseEvent *event)
-{
-    // A press and release without a move between them is a click.
-    pendingDrag_ = nullptr;
-    if (catchingUp_) {
-        // Let go before the move started: the window still goes where the
-        // pointer left it.
-        catchingUp_->move(event->globalPosition().toPoint() - catchGrab_);
-        catchingUp_ = nullptr;
-        return true;
-    }
-    if (!dragging_)
-        return false;
-    dragging_->move(event->globalPosition().toPoint() - dragOffset_);
-    dragging_ = nullptr;
-    return true;
-}
-
 form::LocalTime QtBinding::now()
 {
     const QDateTime t = QDateTime::currentDateTime();
@@ -404,13 +337,8 @@ void QtBinding::deleteNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
 
 void QtBinding::beginWindowDrag(form::Form &form)
 {
-    // The move itself starts once the pointer has gone the platform's drag
-    // distance with the button held (see dragMove).
-    FormWindow *w = windowOf(form);
-    if (!w || !w->windowHandle())
-        return;
-    pendingDrag_ = w;
-    pendingFrom_ = lastPressGlobal_;
+    if (FormWindow *w = windowOf(form))
+        w->beginDrag();
 }
 
 std::filesystem::path QtBinding::programFolder()

@@ -54,11 +54,6 @@ public:
     // Japanese, like the forms, where Qt's Japanese translation is installed.
     static void useJapaneseQtTexts();
 
-    // Window dragging without the window manager's help.
-    void notePress(QWidget *widget, QMouseEvent *event);
-    bool dragMove(QMouseEvent *event);
-    bool dragEnd(QMouseEvent *event);
-
     // Services.
     form::LocalTime now() override;
     void beep(form::BeepSound sound = form::BeepSound::Bell) override;
@@ -97,19 +92,6 @@ private:
     std::function<void()> folderChanged_;
     bool ended_ = false;
     int dispatchDepth_ = 0;
-
-    QPointer<QWidget> lastPressWidget_;
-    QPoint lastPressGlobal_;
-    // A drag asked for by a press, until the pointer has moved far enough.
-    QPointer<FormWindow> pendingDrag_;
-    QPoint pendingFrom_; // global pixels of the press
-    // A drag past the drag distance whose window is being put under the
-    // pointer before the window manager's move starts (see dragMove).
-    QPointer<FormWindow> catchingUp_;
-    QPoint catchGrab_;   // the grabbed point, window pixels
-    QPoint catchTarget_; // where the window is to lie, global pixels
-    QPointer<FormWindow> dragging_;
-    QPoint dragOffset_;
 };
 
 } // namespace orbelle::formqt
