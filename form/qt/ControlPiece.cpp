@@ -1,0 +1,46 @@
+#include "ControlPiece.h"
+
+#include <map>
+
+namespace orbelle::formqt {
+
+// Every kind with a piece of its own, one line each; the piece of kind K
+// is `PieceItem makeK(form::Control &, const PieceContext &)` in KPiece.cpp.
+#define ORBELLE_CONTROL_PIECES(PIECE)                                                                    \
+    PIECE(PictureBox)                                                                                    \
+    PIECE(Label)                                                                                         \
+    PIECE(TextBox)                                                                                       \
+    PIECE(UpDown)                                                                                        \
+    PIECE(CommandButton)                                                                                 \
+    PIECE(Frame)                                                                                         \
+    PIECE(OptionButton)                                                                                  \
+    PIECE(CheckBox)                                                                                      \
+    PIECE(StatusBar)                                                                                     \
+    PIECE(Timer)
+
+#define ORBELLE_DECLARE_PIECE(K) PieceItem make##K(form::Control &control, const PieceContext &at);
+ORBELLE_CONTROL_PIECES(ORBELLE_DECLARE_PIECE)
+#undef ORBELLE_DECLARE_PIECE
+
+namespace {
+
+PieceItem makeNothing(form::Control &, const PieceContext &)
+{
+    PieceItem item;
+    item.sync = [] {};
+    return item;
+}
+
+} // namespace
+
+const ControlPiece &pieceOf(form::Control::Kind kind)
+{
+#define ORBELLE_LIST_PIECE(K) {form::Control::Kind::K, ControlPiece{&make##K}},
+    static const std::map<form::Control::Kind, ControlPiece> pieces{ORBELLE_CONTROL_PIECES(ORBELLE_LIST_PIECE)};
+#undef ORBELLE_LIST_PIECE
+    static const ControlPiece nothing{&makeNothing};
+    const auto it = pieces.find(kind);
+    return it == pieces.end() ? nothing : it->second;
+}
+
+} // namespace orbelle::formqt

@@ -1,0 +1,80 @@
+// The TextBox piece: a one-line or many-line edit that hands each change to the model.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "ControlPiece.h"
+#include "Conversions.h"
+#include "QtBinding.h"
+#include "TextBox.h"
+#include "WidgetLook.h"
+
+namespace orbelle::formqt {
+
+PieceItem makeTextBox(form::Control &control, const PieceContext &at)
+{
+    PieceItem item;
+    QtBinding &binding = at.binding;
+    bool &applying = at.applying;
+    auto &box = static_cast<form::TextBox &>(control);
+    QWidget *w = nullptr;
+    if (box.MultiLine) {
+        auto *edit = new QPlainTextEdit(at.parent);
+        edit->setTabChangesFocus(true);
+        w = edit;
+        QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [&binding, &applying, &box, edit] {
+            if (applying || edit->isReadOnly())
+                return;
+            const std::string text = fromEditorText(edit->toPlainText());
+            if (text == box.Text)
+                return;
+            binding.dispatch([&box, text] {
+                box.Text = text;
+                if (box.Change)
+                    box.Change();
+            });
+        });
+    } else {
+        auto *edit = new QLineEdit(at.parent);
+        w = edit;
+        QObject::connect(edit, &QLineEdit::textEdited, edit, [&binding, &box](const QString &text) {
+            binding.dispatch([&box, text] {
+                box.Text = toStdString(text);
+                if (box.Change)
+                    box.Change();
+            });
+        });
+    }
+    item.widget = w;
+    item.sync = watch(box, [&applying, w](const form::ControlState &now, const form::TextBoxState &own,
+                                     const form::ControlState *before, const form::TextBoxState *) {
+        applying = true;
+        w->setFont(toQFont(own.TextFont));
+        applyColours(w, own.ForeColor, own.BackColor, true);
+        if (auto *edit = qobject_cast<QPlainTextEdit *>(w)) {
+            // A text too long to lay out at once is shown in part and
+            // cannot be edited; the model keeps it whole.
+            if (const auto preview = previewOfLongText(own.Text)) {
+                if (!edit->isReadOnly() || edit->toPlainText() != *preview)
+                    edit->setPlainText(*preview);
+                edit->setReadOnly(true);
+            } else {
+                edit->setReadOnly(false);
+                if (fromEditorText(edit->toPlainText()) != own.Text)
+                    edit->setPlainText(toEditorText(own.Text));
+            }
+            edit->setVerticalScrollBarPolicy(own.VerticalScrollBar ? Qt::ScrollBarAlwaysOn
+                                                                   : Qt::ScrollBarAsNeeded);
+        } else if (auto *line = qobject_cast<QLineEdit *>(w)) {
+            if (toStdString(line->text()) != own.Text)
+                line->setText(toQString(own.Text));
+            line->setAlignment(toQtAlignment(own.TextAlign) | Qt::AlignVCenter);
+        }
+        applying = false;
+        applyPlace(w, now, before);
+    });
+    w->setAccessibleName(QString::fromStdString(control.displayName()));
+    return item;
+}
+
+} // namespace orbelle::formqt

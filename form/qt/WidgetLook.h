@@ -1,0 +1,44 @@
+#pragma once
+// What the control pieces share in bringing a widget up to date with its
+// control: the look last applied, the place, the colours and the fonts.
+
+#include <QFont>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "Control.h"
+#include "Units.h"
+
+namespace orbelle::formqt {
+
+// Calls `apply` with the control's current look whenever it differs from the
+// look last applied.
+template <class T, class Apply>
+std::function<void()> watch(T &control, Apply apply)
+{
+    struct Look {
+        form::ControlState place;
+        typename T::State own;
+        bool operator==(const Look &) const = default;
+    };
+    return [&control, apply, last = std::optional<Look>()]() mutable {
+        Look now{static_cast<const form::ControlState &>(control), static_cast<const typename T::State &>(control)};
+        if (last && *last == now)
+            return;
+        apply(now.place, now.own, last ? &last->place : nullptr, last ? &last->own : nullptr);
+        last = now;
+    };
+}
+
+void applyPlace(QWidget *w, const form::ControlState &now, const form::ControlState *before);
+void applyColours(QWidget *w, int fore, int back, bool fillBackground);
+Qt::Alignment toQtAlignment(form::Alignment a);
+// The design font, made smaller in quarter points where the installed face
+// is wider than the one the form was laid out with and the text would not
+// fit its box (or would wrap to more lines than the box holds).
+QFont fittingFont(QFont font, QSize box, bool wrap, const QString &text);
+
+} // namespace orbelle::formqt
