@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ControlPiece.h"
 #include "Conversions.h"
 #include "Form.h"
 #include "FormWindow.h"
@@ -27,84 +28,6 @@
 namespace orbelle::formqt {
 
 namespace {
-
-Qt::PenStyle toQtPenStyle(form::PenStyle style)
-{
-    switch (style) {
-    case form::PenStyle::Dash: return Qt::DashLine;
-    case form::PenStyle::Dot: return Qt::DotLine;
-    case form::PenStyle::DashDot: return Qt::DashDotLine;
-    case form::PenStyle::DashDotDot: return Qt::DashDotDotLine;
-    case form::PenStyle::Transparent: return Qt::NoPen;
-    default: return Qt::SolidLine;
-    }
-}
-
-// A look is what a control shows: its place and its own properties.
-template <class T>
-std::function<bool()> lookWatcher(const T &control)
-{
-    struct Look {
-        form::ControlState place;
-        typename T::State own;
-        bool operator==(const Look &) const = default;
-    };
-    return [&control, last = std::optional<Look>()]() mutable {
-        Look now{static_cast<const form::ControlState &>(control), static_cast<const typename T::State &>(control)};
-        if (last && *last == now)
-            return false;
-        last = now;
-        return true;
-    };
-}
-
-// A line looks the same while its ends fall on the same pixels: a clock's
-// minute hand moves a few twips every second but a pixel only now and then.
-std::function<bool()> lineWatcher(const form::Line &line)
-{
-    struct Look {
-        form::ControlState place;
-        form::LineState own;
-        bool operator==(const Look &) const = default;
-    };
-    return [&line, last = std::optional<Look>()]() mutable {
-        form::LineState own = line;
-        // Rounded as toPixels rounds, but kept as a real: a hand of any
-        // length, however far out, still tells one place from another.
-        for (float *end : {&own.X1, &own.Y1, &own.X2, &own.Y2})
-            *end = float(std::round(double(*end) / form::kTwipsPerPixel));
-        Look now{static_cast<const form::ControlState &>(line), own};
-        if (last && *last == now)
-            return false;
-        last = now;
-        return true;
-    };
-}
-
-// The raster engine hands a fill of more than about a hundred spans (device
-// pixel rows) to a pool of threads, which wakes them at every tick; a long
-// line is therefore drawn as pieces of fewer rows. Pieces meet on whole
-// pixels, and both draw modes give the same pixel when it is drawn twice.
-void drawInPieces(QPainter &p, QPoint a, QPoint b)
-{
-    // A stub shorter than a pixel still shows, as a dot the pen's width.
-    if (a == b) {
-        p.drawPoint(a);
-        return;
-    }
-    constexpr int kMaxRows = 80;
-    const double scale = std::max(1.0, std::abs(p.deviceTransform().m22()));
-    const int rows = int(std::ceil(std::abs(b.y() - a.y()) * scale));
-    const int pieces = std::max(1, (rows + kMaxRows - 1) / kMaxRows);
-    QPoint from = a;
-    for (int i = 1; i <= pieces; ++i) {
-        const QPoint to = i == pieces ? b
-                                      : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
-                                               a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
-        p.drawLine(from, to);
-        from = to;
-    }
-}
 
 bool tracePaint()
 {
@@ -207,13 +130,10 @@ void CanvasWidget::syncContents()
             t = std::move(it->second);
             tracked_.erase(it);
         } else {
-            switch (c->kind()) {
-            case form::Control::Kind::Line: t.changed = lineWatcher(static_cast<form::Line &>(*c)); break;
-            case form::Control::Kind::Label: t.changed = lookWatcher(static_cast<form::Label &>(*c)); break;
-            case form::Control::Kind::Shape: t.changed = lookWatcher(static_cast<form::Shape &>(*c)); break;
-            case form::Control::Kind::Image: t.changed = lookWatcher(static_cast<form::Image &>(*c)); break;
-            default: t.changed = [] { return false; }; break;
-            }
+            if (const auto watchLook = pieceOf(c->kind()).watchLook)
+                t.changed = watchLook(*c);
+            else
+                t.changed = [] { return false; };
         }
         if (t.changed()) {
             QRegion now = damage(*c);
@@ -365,83 +285,8 @@ void CanvasWidget::paintBackdrop(QPainter &p, const QRegion &region)
 
 void CanvasWidget::paintControl(QPainter &p, const form::Control &control)
 {
-    const QPoint o = contentOrigin();
-    switch (control.kind()) {
-    case form::Control::Kind::Line: {
-        const auto &line = static_cast<const form::Line &>(control);
-        const auto ends = linePixels(line, o, rect());
-        if (line.BorderStyle == form::PenStyle::Transparent || !ends)
-            return;
-        QPen pen(toQColor(line.BorderColor), std::max(1, line.BorderWidth), toQtPenStyle(line.BorderStyle),
-                 Qt::RoundCap, Qt::RoundJoin);
-        if (line.BorderWidth <= 1)
-            pen.setCapStyle(Qt::FlatCap);
-        p.setPen(pen);
-        p.setCompositionMode(line.Mode == form::DrawMode::MaskNotPen
-                                 ? QPainter::RasterOp_NotSourceAndDestination
-                                 : QPainter::CompositionMode_SourceOver);
-        drawInPieces(p, ends->first, ends->second);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        break;
-    }
-    case form::Control::Kind::Label: {
-        const auto &label = static_cast<const form::Label &>(control);
-        const QRect r(o + QPoint(toPixels(label.Left), toPixels(label.Top)),
-                      QSize(toPixels(label.Width), toPixels(label.Height)));
-        if (!label.Transparent)
-            p.fillRect(r, toQColor(label.BackColor));
-        p.setPen(toQColor(label.ForeColor));
-        p.setFont(toQFont(label.TextFont));
-        int flags = label.WordWrap ? Qt::TextWordWrap : 0;
-        flags |= label.TextAlign == form::Alignment::Center ? Qt::AlignHCenter
-                 : label.TextAlign == form::Alignment::Right ? Qt::AlignRight
-                                                               : Qt::AlignLeft;
-        p.drawText(r, flags | Qt::AlignTop, QString::fromStdString(label.Caption));
-        break;
-    }
-    case form::Control::Kind::Shape: {
-        const auto &shape = static_cast<const form::Shape &>(control);
-        if (shape.BorderStyle == form::PenStyle::Transparent)
-            return;
-        QRect r(o + QPoint(toPixels(shape.Left), toPixels(shape.Top)),
-                QSize(toPixels(shape.Width), toPixels(shape.Height)));
-        const int w = std::max(1, shape.BorderWidth);
-        QPen pen(toQColor(shape.BorderColor), w, toQtPenStyle(shape.BorderStyle));
-        pen.setJoinStyle(Qt::MiterJoin);
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        // The outline lies inside the box: its last pixel is the box's last.
-        r.adjust(w / 2, w / 2, -(w + 1) / 2, -(w + 1) / 2);
-        if (shape.Figure == form::ShapeKind::Square || shape.Figure == form::ShapeKind::Circle ||
-            shape.Figure == form::ShapeKind::RoundedSquare) {
-            const int side = std::min(r.width(), r.height());
-            r = QRect(r.center().x() - side / 2, r.center().y() - side / 2, side, side);
-        }
-        switch (shape.Figure) {
-        case form::ShapeKind::Oval:
-        case form::ShapeKind::Circle: p.drawEllipse(r); break;
-        case form::ShapeKind::RoundedRectangle:
-        case form::ShapeKind::RoundedSquare: p.drawRoundedRect(r, 8, 8); break;
-        default: p.drawRect(r); break;
-        }
-        break;
-    }
-    case form::Control::Kind::Image: {
-        const auto &image = static_cast<const form::Image &>(control);
-        if (!image.SingleBorder)
-            return;
-        const QRect r(o + QPoint(toPixels(image.Left), toPixels(image.Top)),
-                      QSize(toPixels(image.Width), toPixels(image.Height)));
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(Qt::NoBrush);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        break;
-    }
-    default:
-        break;
-    }
+    if (const auto paint = pieceOf(control.kind()).paint)
+        paint(p, control, CanvasPlace{contentOrigin(), rect()});
 }
 
 QPointF CanvasWidget::twipsAt(const QMouseEvent *event) const

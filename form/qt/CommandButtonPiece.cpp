@@ -60,8 +60,6 @@ private:
     QtBinding &binding_;
 };
 
-} // namespace
-
 PieceItem makeCommandButton(form::Control &control, const PieceContext &at)
 {
     PieceItem item;
@@ -85,6 +83,13 @@ PieceItem makeCommandButton(form::Control &control, const PieceContext &at)
         w->setFont(fittingFont(toQFont(own.TextFont), w->size() - QSize(8, 4), false, w->text()));
     });
     return item;
+}
+
+} // namespace
+
+ControlPiece CommandButtonPiece()
+{
+    return {&makeCommandButton, nullptr, nullptr};
 }
 
 } // namespace orbelle::formqt

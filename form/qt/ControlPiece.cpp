@@ -5,7 +5,7 @@
 namespace orbelle::formqt {
 
 // Every kind with a piece of its own, one line each; the piece of kind K
-// is `PieceItem makeK(form::Control &, const PieceContext &)` in KPiece.cpp.
+// is given by `ControlPiece KPiece()` in KPiece.cpp.
 #define ORBELLE_CONTROL_PIECES(PIECE)                                                                    \
     PIECE(PictureBox)                                                                                    \
     PIECE(Label)                                                                                         \
@@ -16,29 +16,37 @@ namespace orbelle::formqt {
     PIECE(OptionButton)                                                                                  \
     PIECE(CheckBox)                                                                                      \
     PIECE(StatusBar)                                                                                     \
-    PIECE(Timer)
+    PIECE(Timer)                                                                                         \
+    PIECE(Line)                                                                                          \
+    PIECE(Shape)                                                                                         \
+    PIECE(Image)
 
-#define ORBELLE_DECLARE_PIECE(K) PieceItem make##K(form::Control &control, const PieceContext &at);
+#define ORBELLE_DECLARE_PIECE(K) ControlPiece K##Piece();
 ORBELLE_CONTROL_PIECES(ORBELLE_DECLARE_PIECE)
 #undef ORBELLE_DECLARE_PIECE
 
-namespace {
-
-PieceItem makeNothing(form::Control &, const PieceContext &)
+PieceItem noWidget()
 {
     PieceItem item;
     item.sync = [] {};
     return item;
 }
 
+namespace {
+
+PieceItem makeNothing(form::Control &, const PieceContext &)
+{
+    return noWidget();
+}
+
 } // namespace
 
 const ControlPiece &pieceOf(form::Control::Kind kind)
 {
-#define ORBELLE_LIST_PIECE(K) {form::Control::Kind::K, ControlPiece{&make##K}},
+#define ORBELLE_LIST_PIECE(K) {form::Control::Kind::K, K##Piece()},
     static const std::map<form::Control::Kind, ControlPiece> pieces{ORBELLE_CONTROL_PIECES(ORBELLE_LIST_PIECE)};
 #undef ORBELLE_LIST_PIECE
-    static const ControlPiece nothing{&makeNothing};
+    static const ControlPiece nothing{&makeNothing, nullptr, nullptr};
     const auto it = pieces.find(kind);
     return it == pieces.end() ? nothing : it->second;
 }

@@ -1,14 +1,19 @@
 #pragma once
 // One piece per kind of control: how a form's window shows a control of
 // that kind. A piece builds the control's widget (or says it has none) and
-// gives back how to bring it up to date with the model. The pieces are
-// listed once, in ControlPiece.cpp.
+// gives back how to bring it up to date with the model; a windowless one
+// tells its canvas when its look changed and paints it there. The pieces
+// are listed once, in ControlPiece.cpp.
 
+#include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 #include <functional>
 
 #include "Control.h"
+
+class QPainter;
 
 namespace orbelle::formqt {
 
@@ -32,13 +37,28 @@ struct PieceItem {
     std::function<void()> sync;
 };
 
-struct ControlPiece {
-    PieceItem (*make)(form::Control &control, const PieceContext &at);
+// Where a windowless control is painted: the canvas's content origin and
+// its whole rectangle, in widget pixels.
+struct CanvasPlace {
+    QPoint origin;
+    QRect canvas;
 };
 
-// The piece of a kind; kinds without one of their own (the windowless
-// controls, painted by the canvas that holds them) get one that builds
-// nothing.
+struct ControlPiece {
+    PieceItem (*make)(form::Control &control, const PieceContext &at) = nullptr;
+    // For a control its canvas paints: a check that compares the control's
+    // look with the one last seen, keeps the new one and tells whether it
+    // changed; and the painting. Left empty by kinds with widgets.
+    std::function<bool()> (*watchLook)(const form::Control &control) = nullptr;
+    void (*paint)(QPainter &p, const form::Control &control, const CanvasPlace &at) = nullptr;
+};
+
+// What a kind without a widget builds: nothing, and nothing to bring up to
+// date.
+PieceItem noWidget();
+
+// The piece of a kind; a kind without one of its own gets one that builds
+// and paints nothing.
 const ControlPiece &pieceOf(form::Control::Kind kind);
 
 } // namespace orbelle::formqt

@@ -9,6 +9,8 @@
 
 namespace orbelle::formqt {
 
+namespace {
+
 PieceItem makeFrame(form::Control &control, const PieceContext &at)
 {
     PieceItem item;
@@ -24,6 +26,13 @@ PieceItem makeFrame(form::Control &control, const PieceContext &at)
         applyPlace(w, now, before);
     });
     return item;
+}
+
+} // namespace
+
+ControlPiece FramePiece()
+{
+    return {&makeFrame, nullptr, nullptr};
 }
 
 } // namespace orbelle::formqt

@@ -1,6 +1,8 @@
-// The Label piece: a text label; one inside a picture box is painted by its canvas instead.
+// The Label piece: a text label; one inside a picture box has no widget and
+// is painted by its canvas instead.
 
 #include <QLabel>
+#include <QPainter>
 
 #include "ControlPiece.h"
 #include "Conversions.h"
@@ -8,6 +10,8 @@
 #include "WidgetLook.h"
 
 namespace orbelle::formqt {
+
+namespace {
 
 PieceItem makeLabel(form::Control &control, const PieceContext &at)
 {
@@ -31,6 +35,34 @@ PieceItem makeLabel(form::Control &control, const PieceContext &at)
         w->setFont(fittingFont(toQFont(own.TextFont), w->size(), own.WordWrap, w->text()));
     });
     return item;
+}
+
+std::function<bool()> watchLabel(const form::Control &control)
+{
+    return lookWatcher<form::Label>(control);
+}
+
+void paintLabel(QPainter &p, const form::Control &control, const CanvasPlace &at)
+{
+    const auto &label = static_cast<const form::Label &>(control);
+    const QRect r(at.origin + QPoint(toPixels(label.Left), toPixels(label.Top)),
+                  QSize(toPixels(label.Width), toPixels(label.Height)));
+    if (!label.Transparent)
+        p.fillRect(r, toQColor(label.BackColor));
+    p.setPen(toQColor(label.ForeColor));
+    p.setFont(toQFont(label.TextFont));
+    int flags = label.WordWrap ? Qt::TextWordWrap : 0;
+    flags |= label.TextAlign == form::Alignment::Center ? Qt::AlignHCenter
+             : label.TextAlign == form::Alignment::Right ? Qt::AlignRight
+                                                           : Qt::AlignLeft;
+    p.drawText(r, flags | Qt::AlignTop, QString::fromStdString(label.Caption));
+}
+
+} // namespace
+
+ControlPiece LabelPiece()
+{
+    return {&makeLabel, &watchLabel, &paintLabel};
 }
 
 } // namespace orbelle::formqt

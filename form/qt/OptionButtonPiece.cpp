@@ -10,6 +10,8 @@
 
 namespace orbelle::formqt {
 
+namespace {
+
 PieceItem makeOptionButton(form::Control &control, const PieceContext &at)
 {
     PieceItem item;
@@ -32,6 +34,13 @@ PieceItem makeOptionButton(form::Control &control, const PieceContext &at)
         applyPlace(w, now, before);
     });
     return item;
+}
+
+} // namespace
+
+ControlPiece OptionButtonPiece()
+{
+    return {&makeOptionButton, nullptr, nullptr};
 }
 
 } // namespace orbelle::formqt

@@ -9,6 +9,8 @@
 
 namespace orbelle::formqt {
 
+namespace {
+
 PieceItem makePictureBox(form::Control &control, const PieceContext &at)
 {
     PieceItem item;
@@ -24,6 +26,13 @@ PieceItem makePictureBox(form::Control &control, const PieceContext &at)
         canvas->syncContents();
     };
     return item;
+}
+
+} // namespace
+
+ControlPiece PictureBoxPiece()
+{
+    return {&makePictureBox, nullptr, nullptr};
 }
 
 } // namespace orbelle::formqt

@@ -10,6 +10,8 @@
 
 namespace orbelle::formqt {
 
+namespace {
+
 PieceItem makeStatusBar(form::Control &control, const PieceContext &at)
 {
     PieceItem item;
@@ -29,6 +31,13 @@ PieceItem makeStatusBar(form::Control &control, const PieceContext &at)
         applyPlace(w, now, before);
     });
     return item;
+}
+
+} // namespace
+
+ControlPiece StatusBarPiece()
+{
+    return {&makeStatusBar, nullptr, nullptr};
 }
 
 } // namespace orbelle::formqt

@@ -11,6 +11,8 @@
 
 namespace orbelle::formqt {
 
+namespace {
+
 PieceItem makeTextBox(form::Control &control, const PieceContext &at)
 {
     PieceItem item;
@@ -75,6 +77,13 @@ PieceItem makeTextBox(form::Control &control, const PieceContext &at)
     });
     w->setAccessibleName(QString::fromStdString(control.displayName()));
     return item;
+}
+
+} // namespace
+
+ControlPiece TextBoxPiece()
+{
+    return {&makeTextBox, nullptr, nullptr};
 }
 
 } // namespace orbelle::formqt

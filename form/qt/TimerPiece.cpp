@@ -9,6 +9,8 @@
 
 namespace orbelle::formqt {
 
+namespace {
+
 PieceItem makeTimer(form::Control &control, const PieceContext &at)
 {
     PieceItem item;
@@ -16,6 +18,13 @@ PieceItem makeTimer(form::Control &control, const PieceContext &at)
     item.timer = driver;
     item.sync = [driver] { driver->sync(); };
     return item;
+}
+
+} // namespace
+
+ControlPiece TimerPiece()
+{
+    return {&makeTimer, nullptr, nullptr};
 }
 
 } // namespace orbelle::formqt

@@ -10,6 +10,8 @@
 
 namespace orbelle::formqt {
 
+namespace {
+
 PieceItem makeUpDown(form::Control &control, const PieceContext &at)
 {
     PieceItem item;
@@ -25,6 +27,13 @@ PieceItem makeUpDown(form::Control &control, const PieceContext &at)
         applyPlace(w, now, before);
     });
     return item;
+}
+
+} // namespace
+
+ControlPiece UpDownPiece()
+{
+    return {&makeUpDown, nullptr, nullptr};
 }
 
 } // namespace orbelle::formqt

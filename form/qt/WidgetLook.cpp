@@ -62,4 +62,16 @@ QFont fittingFont(QFont font, QSize box, bool wrap, const QString &text)
     return font;
 }
 
+Qt::PenStyle toQtPenStyle(form::PenStyle style)
+{
+    switch (style) {
+    case form::PenStyle::Dash: return Qt::DashLine;
+    case form::PenStyle::Dot: return Qt::DotLine;
+    case form::PenStyle::DashDot: return Qt::DashDotLine;
+    case form::PenStyle::DashDotDot: return Qt::DashDotDotLine;
+    case form::PenStyle::Transparent: return Qt::NoPen;
+    default: return Qt::SolidLine;
+    }
+}
+
 } // namespace orbelle::formqt
