@@ -134,6 +134,21 @@ void FormWindow::sync()
     // that ticks all day does not walk the controls of a dialog nobody sees.
     // Its timers run all the same.
     const bool hidden = !form_.Visible && !isVisible();
+    syncControls(hidden);
+    if (hidden)
+        return;
+    const form::FormState now = form_;
+    const form::FormState *before = last_ ? &*last_ : nullptr;
+    applying_ = true;
+    applyLook(now, before);
+    applyShown(now);
+    applying_ = false;
+    last_ = now;
+    applyFocusRequest();
+}
+
+void FormWindow::syncControls(bool hidden)
+{
     if (hidden ? timerRevision_ != form_.layoutRevision() : layoutRevision_ != form_.layoutRevision()) {
         timerRevision_ = form_.layoutRevision();
         if (!hidden)
@@ -147,12 +162,10 @@ void FormWindow::sync()
         if (it != items_.end() && it->second.sync)
             it->second.sync();
     }
-    if (hidden)
-        return;
+}
 
-    const form::FormState now = form_;
-    const form::FormState *before = last_ ? &*last_ : nullptr;
-    applying_ = true;
+void FormWindow::applyLook(const form::FormState &now, const form::FormState *before)
+{
     if (!before || before->Border != now.Border || before->ShowInTaskbar != now.ShowInTaskbar)
         applyWindowFlags();
     if (!before || before->Caption != now.Caption)
@@ -179,8 +192,12 @@ void FormWindow::sync()
         if (pos() != at)
             move(at);
     }
+}
+
+void FormWindow::applyShown(const form::FormState &now)
+{
     // A window of no size has nothing to show.
-    const bool show = now.Visible && size.width() > 0 && size.height() > 0;
+    const bool show = now.Visible && toPixels(now.Width) > 0 && toPixels(now.Height) > 0;
     if (show && !isVisible()) {
         placeOnScreen();
         QWidget::show();
@@ -195,19 +212,20 @@ void FormWindow::sync()
         hide();
     }
     showRequests_ = form_.showRequestCount();
-    applying_ = false;
-    last_ = now;
+}
 
-    if (focusRequests_ != form_.focusRequestCount()) {
-        focusRequests_ = form_.focusRequestCount();
-        if (isVisible()) {
-            raise();
-            activateWindow();
-            if (form::Control *target = form_.focusRequest())
-                if (QWidget *w = widgetOf(*target))
-                    w->setFocus(Qt::OtherFocusReason);
-        }
-    }
+void FormWindow::applyFocusRequest()
+{
+    if (focusRequests_ == form_.focusRequestCount())
+        return;
+    focusRequests_ = form_.focusRequestCount();
+    if (!isVisible())
+        return;
+    raise();
+    activateWindow();
+    if (form::Control *target = form_.focusRequest())
+        if (QWidget *w = widgetOf(*target))
+            w->setFocus(Qt::OtherFocusReason);
 }
 
 void FormWindow::placeOnScreen()

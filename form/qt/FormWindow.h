@@ -65,6 +65,13 @@ private:
     // and drops those of removed ones.
     void rebuild(bool withWidgets);
     Item makeItem(form::Control &control);
+    // The steps of sync: the controls' items (only the timers' while the
+    // window is hidden), the window's own look and place, whether it is
+    // shown, and a focus the form asked for.
+    void syncControls(bool hidden);
+    void applyLook(const form::FormState &now, const form::FormState *before);
+    void applyShown(const form::FormState &now);
+    void applyFocusRequest();
     void applyWindowFlags();
     void placeOnScreen();
     // Whether the window manager's move has begun; false while waiting.

@@ -13,17 +13,15 @@ namespace orbelle::formqt {
 
 namespace {
 
-PieceItem makeTextBox(form::Control &control, const PieceContext &at)
+// The edit of a box with many lines or of one line; each edit the user
+// makes reaches the model and the box's Change handler.
+QWidget *makeEdit(form::TextBox &box, const PieceContext &at)
 {
-    PieceItem item;
     QtBinding &binding = at.binding;
     bool &applying = at.applying;
-    auto &box = static_cast<form::TextBox &>(control);
-    QWidget *w = nullptr;
     if (box.MultiLine) {
         auto *edit = new QPlainTextEdit(at.parent);
         edit->setTabChangesFocus(true);
-        w = edit;
         QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [&binding, &applying, &box, edit] {
             if (applying || edit->isReadOnly())
                 return;
@@ -36,17 +34,25 @@ PieceItem makeTextBox(form::Control &control, const PieceContext &at)
                     box.Change();
             });
         });
-    } else {
-        auto *edit = new QLineEdit(at.parent);
-        w = edit;
-        QObject::connect(edit, &QLineEdit::textEdited, edit, [&binding, &box](const QString &text) {
-            binding.dispatch([&box, text] {
-                box.Text = toStdString(text);
-                if (box.Change)
-                    box.Change();
-            });
-        });
+        return edit;
     }
+    auto *edit = new QLineEdit(at.parent);
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [&binding, &box](const QString &text) {
+        binding.dispatch([&box, text] {
+            box.Text = toStdString(text);
+            if (box.Change)
+                box.Change();
+        });
+    });
+    return edit;
+}
+
+PieceItem makeTextBox(form::Control &control, const PieceContext &at)
+{
+    PieceItem item;
+    bool &applying = at.applying;
+    auto &box = static_cast<form::TextBox &>(control);
+    QWidget *w = makeEdit(box, at);
     item.widget = w;
     item.sync = watch(box, [&applying, w](const form::ControlState &now, const form::TextBoxState &own,
                                      const form::ControlState *before, const form::TextBoxState *) {
