@@ -51,6 +51,12 @@ struct ControlPiece {
     // changed; and the painting. Left empty by kinds with widgets.
     std::function<bool()> (*watchLook)(const form::Control &control) = nullptr;
     void (*paint)(QPainter &p, const form::Control &control, const CanvasPlace &at) = nullptr;
+    // Made and brought up to date while its window is hidden (a timer runs
+    // whether its form is shown or not).
+    bool runsHidden = false;
+    // Its widget lies below those of the other kinds (text boxes, buttons
+    // and spins stay above the labels whatever their order).
+    bool liesBelow = false;
 };
 
 // What a kind without a widget builds: nothing, and nothing to bring up to

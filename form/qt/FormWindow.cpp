@@ -96,7 +96,7 @@ void FormWindow::rebuild(bool withWidgets)
     std::map<std::uint64_t, bool> live;
     for (form::Control *c : form_.controls()) {
         live[c->serial()] = true;
-        const bool wanted = withWidgets || c->kind() == form::Control::Kind::Timer;
+        const bool wanted = withWidgets || pieceOf(c->kind()).runsHidden;
         if (wanted && !items_.count(c->serial()))
             items_[c->serial()] = makeItem(*c);
     }
@@ -117,14 +117,12 @@ void FormWindow::rebuild(bool withWidgets)
     }
     if (!withWidgets)
         return;
-    // Windows of later controls lie above earlier ones; every text box,
-    // button and spin lies above the labels.
-    for (form::Control *c : form_.controls())
-        if (QWidget *w = widgetOf(*c); w && c->kind() == form::Control::Kind::Label)
-            w->raise();
-    for (form::Control *c : form_.controls())
-        if (QWidget *w = widgetOf(*c); w && c->kind() != form::Control::Kind::Label)
-            w->raise();
+    // Windows of later controls lie above earlier ones; the kinds that lie
+    // below (the labels) are raised first.
+    for (const bool below : {true, false})
+        for (form::Control *c : form_.controls())
+            if (QWidget *w = widgetOf(*c); w && pieceOf(c->kind()).liesBelow == below)
+                w->raise();
 }
 
 void FormWindow::sync()
@@ -156,7 +154,7 @@ void FormWindow::syncControls(bool hidden)
         rebuild(!hidden);
     }
     for (form::Control *c : form_.controls()) {
-        if (hidden && c->kind() != form::Control::Kind::Timer)
+        if (hidden && !pieceOf(c->kind()).runsHidden)
             continue;
         auto it = items_.find(c->serial());
         if (it != items_.end() && it->second.sync)

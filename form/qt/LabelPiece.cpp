@@ -62,7 +62,7 @@ void paintLabel(QPainter &p, const form::Control &control, const CanvasPlace &at
 
 ControlPiece LabelPiece()
 {
-    return {&makeLabel, &watchLabel, &paintLabel};
+    return {.make = &makeLabel, .watchLook = &watchLabel, .paint = &paintLabel, .liesBelow = true};
 }
 
 } // namespace orbelle::formqt

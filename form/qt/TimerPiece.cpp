@@ -24,7 +24,7 @@ PieceItem makeTimer(form::Control &control, const PieceContext &at)
 
 ControlPiece TimerPiece()
 {
-    return {&makeTimer, nullptr, nullptr};
+    return {.make = &makeTimer, .runsHidden = true};
 }
 
 } // namespace orbelle::formqt
