@@ -16,12 +16,7 @@
 #include "Conversions.h"
 #include "Form.h"
 #include "FormWindow.h"
-#include "Image.h"
-#include "Label.h"
 #include "MouseRouting.h"
-#include "Shape.h"
-#include "Line.h"
-#include "LineClip.h"
 #include "QtBinding.h"
 #include "QtPicture.h"
 
@@ -50,15 +45,8 @@ QRect CanvasWidget::coverage(const form::Control &control) const
     if (!control.Visible)
         return {};
     const QPoint o = contentOrigin();
-    if (control.kind() == form::Control::Kind::Line) {
-        const auto &line = static_cast<const form::Line &>(control);
-        const auto ends = linePixels(line, o, rect());
-        if (!ends)
-            return {};
-        const auto [a, b] = *ends;
-        const int pad = line.BorderWidth + 2;
-        return QRect(a, b).normalized().adjusted(-pad, -pad, pad, pad);
-    }
+    if (const auto cover = pieceOf(control.kind()).coverage)
+        return cover(control, CanvasPlace{o, rect()});
     return QRect(o + QPoint(toPixels(control.Left), toPixels(control.Top)),
                  QSize(toPixels(control.Width), toPixels(control.Height)))
         .adjusted(-2, -2, 2, 2);
@@ -66,37 +54,10 @@ QRect CanvasWidget::coverage(const form::Control &control) const
 
 QRegion CanvasWidget::damage(const form::Control &control) const
 {
-    if (!control.Visible || control.kind() != form::Control::Kind::Line)
+    const auto tighter = pieceOf(control.kind()).damage;
+    if (!control.Visible || !tighter)
         return coverage(control);
-    const auto &line = static_cast<const form::Line &>(control);
-    // Half the pen's width, and a pixel for the rounding of its edges.
-    const int pad = std::max(1, line.BorderWidth) / 2 + 2;
-    // Only the part of the line that can touch the canvas is repainted, so
-    // a hand of any length costs what one across the face costs.
-    const auto ends = linePixels(line, contentOrigin(), rect());
-    if (!ends)
-        return {};
-    const auto inside = clipSegment(ends->first.x(), ends->first.y(), ends->second.x(), ends->second.y(),
-                                    rect().adjusted(-pad, -pad, pad, pad));
-    if (!inside)
-        return {};
-    const auto [a, b] = *inside;
-    // Pixels along the line's longer axis: smaller boxes send fewer bytes to
-    // the display, but each box costs its own clipping and sending; 16
-    // costs the least time on faces of 300 to 1000 pixels.
-    constexpr int kStep = 16;
-    const int span = std::max(std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
-    const int pieces = std::max(1, (span + kStep - 1) / kStep);
-    QRegion region;
-    QPoint from = a;
-    for (int i = 1; i <= pieces; ++i) {
-        const QPoint to = i == pieces ? b
-                                      : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
-                                               a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
-        region += QRect(from, to).normalized().adjusted(-pad, -pad, pad, pad);
-        from = to;
-    }
-    return region;
+    return tighter(control, CanvasPlace{contentOrigin(), rect()});
 }
 
 void CanvasWidget::syncContents()
@@ -113,9 +74,7 @@ void CanvasWidget::syncContents()
     for (form::Control *c : controls) {
         if (c->container() != &box_)
             continue;
-        if (c->kind() == form::Control::Kind::Image && static_cast<form::Image *>(c)->MouseMove)
-            tracking = true;
-        if (c->kind() == form::Control::Kind::Label && static_cast<form::Label *>(c)->MouseMove)
+        if (const auto hears = pieceOf(c->kind()).hearsMoves; hears && hears(*c))
             tracking = true;
     }
     if (hasMouseTracking() != tracking)
@@ -160,7 +119,7 @@ void CanvasWidget::paintEvent(QPaintEvent *event)
             continue;
         // A line wholly outside the repainted area costs its stroking all
         // the same; the clock repaints a hand's box each second.
-        if (c->kind() == form::Control::Kind::Line && !dirty.intersects(coverage(*c)))
+        if (pieceOf(c->kind()).skippedOutsideRepaint && !dirty.intersects(coverage(*c)))
             continue;
         paintControl(p, *c);
     }

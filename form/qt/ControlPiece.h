@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 #include <functional>
 
@@ -51,6 +52,16 @@ struct ControlPiece {
     // changed; and the painting. Left empty by kinds with widgets.
     std::function<bool()> (*watchLook)(const form::Control &control) = nullptr;
     void (*paint)(QPainter &p, const form::Control &control, const CanvasPlace &at) = nullptr;
+    // The widget pixels a visible windowless control covers (by default its
+    // box and two pixels around it), and the tighter region to repaint when
+    // it changes (by default the same).
+    QRect (*coverage)(const form::Control &control, const CanvasPlace &at) = nullptr;
+    QRegion (*damage)(const form::Control &control, const CanvasPlace &at) = nullptr;
+    // Not painted at all where its coverage misses the repainted area: its
+    // painting costs the same however much of it the clip leaves.
+    bool skippedOutsideRepaint = false;
+    // Whether the control listens for moves without a button pressed.
+    bool (*hearsMoves)(const form::Control &control) = nullptr;
     // Made and brought up to date while its window is hidden (a timer runs
     // whether its form is shown or not).
     bool runsHidden = false;

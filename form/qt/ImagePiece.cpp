@@ -30,11 +30,19 @@ void paintImage(QPainter &p, const form::Control &control, const CanvasPlace &at
     p.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
+bool imageHearsMoves(const form::Control &control)
+{
+    return bool(static_cast<const form::Image &>(control).MouseMove);
+}
+
 } // namespace
 
 ControlPiece ImagePiece()
 {
-    return {&makeImage, &lookWatcher<form::Image>, &paintImage};
+    return {.make = &makeImage,
+            .watchLook = &lookWatcher<form::Image>,
+            .paint = &paintImage,
+            .hearsMoves = &imageHearsMoves};
 }
 
 } // namespace orbelle::formqt

@@ -58,11 +58,20 @@ void paintLabel(QPainter &p, const form::Control &control, const CanvasPlace &at
     p.drawText(r, flags | Qt::AlignTop, QString::fromStdString(label.Caption));
 }
 
+bool labelHearsMoves(const form::Control &control)
+{
+    return bool(static_cast<const form::Label &>(control).MouseMove);
+}
+
 } // namespace
 
 ControlPiece LabelPiece()
 {
-    return {.make = &makeLabel, .watchLook = &watchLabel, .paint = &paintLabel, .liesBelow = true};
+    return {.make = &makeLabel,
+            .watchLook = &watchLabel,
+            .paint = &paintLabel,
+            .hearsMoves = &labelHearsMoves,
+            .liesBelow = true};
 }
 
 } // namespace orbelle::formqt
