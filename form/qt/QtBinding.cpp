@@ -36,10 +36,10 @@
 #include "DisplayConnection.h"
 #include "FilesPlace.h"
 #include "FormWindow.h"
+#include "NotifyIcons.h"
 #include "QtPicture.h"
 #include "SystemBeep.h"
 #include "TextEncoding.h"
-#include "TrayClicks.h"
 #include "Units.h"
 
 namespace orbelle::formqt {
@@ -67,15 +67,18 @@ QIcon neutralIcon()
 } // namespace
 
 QtBinding::QtBinding(QObject *parent)
-    : QObject(parent), icon_(std::make_unique<QIcon>(neutralIcon())), beep_(new SystemBeep(this))
+    : QObject(parent), icon_(std::make_unique<QIcon>(neutralIcon())),
+      icons_(new NotifyIcons([this](form::Form &form, const form::NotifyIcon &icon,
+                                    int message) { deliverIconMessage(form, icon, message); },
+                             this)),
+      beep_(new SystemBeep(this))
 {
     widenDisplaySendBuffer();
 }
 
 QtBinding::~QtBinding()
 {
-    for (auto &[key, icon] : icons_)
-        delete icon;
+    icons_->removeAll();
 }
 
 void QtBinding::addForm(form::Form &form)
@@ -135,8 +138,7 @@ void QtBinding::setIcon(const QIcon &icon)
     *icon_ = icon;
     for (auto &w : windows_)
         w->setWindowIcon(icon);
-    for (auto &[key, tray] : icons_)
-        tray->setIcon(icon);
+    icons_->setLook(icon);
 }
 
 QIcon QtBinding::icon() const
@@ -215,12 +217,7 @@ void QtBinding::showNotification(form::Form &form, const std::string &title, con
 
 void QtBinding::showTrayMessage(form::Form &form, const QString &title, const QString &text)
 {
-    for (auto &[key, tray] : icons_) {
-        if (key.first == &form) {
-            tray->showMessage(title, text, QSystemTrayIcon::Information, 60000);
-            return;
-        }
-    }
+    icons_->showMessage(form, title, text);
 }
 
 void QtBinding::watchFile(const std::filesystem::path &file, std::function<void()> changed)
@@ -290,29 +287,7 @@ void QtBinding::setWindowRegion(form::Form &form, const std::optional<form::Wind
 
 bool QtBinding::addNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        return false;
-    const auto key = std::make_pair(static_cast<const form::Form *>(&form), icon.id);
-    delete icons_[key];
-    auto *tray = new QSystemTrayIcon(*icon_, this);
-    tray->setToolTip(QString::fromStdString(icon.tip));
-    auto clicks = std::make_shared<TrayClicks>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
-    auto since = std::make_shared<QElapsedTimer>();
-    since->start();
-    connect(tray, &QSystemTrayIcon::activated, this,
-            [this, &form, icon, clicks, since](QSystemTrayIcon::ActivationReason reason) {
-                using A = TrayClicks::Activation;
-                const A activation = reason == QSystemTrayIcon::Trigger       ? A::Click
-                                     : reason == QSystemTrayIcon::DoubleClick ? A::DoubleClick
-                                     : reason == QSystemTrayIcon::Context     ? A::Context
-                                                                              : A::Other;
-                if (const auto message = clicks->message(activation, since->elapsed()))
-                    deliverIconMessage(form, icon, *message);
-            },
-            Qt::QueuedConnection); // the handler may remove the icon whose event this is
-    tray->show();
-    icons_[key] = tray;
-    return true;
+    return icons_->add(form, icon, *icon_);
 }
 
 void QtBinding::deliverIconMessage(form::Form &form, const form::NotifyIcon &icon, int message)
@@ -327,12 +302,7 @@ void QtBinding::deliverIconMessage(form::Form &form, const form::NotifyIcon &ico
 
 void QtBinding::deleteNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
 {
-    auto it = icons_.find(std::make_pair(static_cast<const form::Form *>(&form), icon.id));
-    if (it == icons_.end())
-        return;
-    it->second->hide();
-    it->second->deleteLater();
-    icons_.erase(it);
+    icons_->remove(form, icon.id);
 }
 
 void QtBinding::beginWindowDrag(form::Form &form)
@@ -411,11 +381,7 @@ int QtBinding::twipsPerPixelX()
 void QtBinding::endProgram()
 {
     ended_ = true;
-    for (auto &[key, icon] : icons_) {
-        icon->hide();
-        delete icon;
-    }
-    icons_.clear();
+    icons_->removeAll();
     for (auto &w : windows_)
         w->hide();
     QCoreApplication::exit(0);

@@ -17,7 +17,6 @@
 #include "Services.h"
 
 class QMouseEvent;
-class QSystemTrayIcon;
 class QFileSystemWatcher;
 class QTimer;
 class QIcon;
@@ -25,6 +24,7 @@ class QIcon;
 namespace orbelle::formqt {
 
 class FormWindow;
+class NotifyIcons;
 class SystemBeep;
 
 class QtBinding : public QObject, public form::Services {
@@ -84,7 +84,7 @@ private:
 
     std::vector<std::unique_ptr<FormWindow>> windows_;
     std::unique_ptr<QIcon> icon_;
-    std::map<std::pair<const form::Form *, int>, QSystemTrayIcon *> icons_;
+    NotifyIcons *icons_ = nullptr;
     SystemBeep *beep_ = nullptr;
     QFileSystemWatcher *watcher_ = nullptr;
     QTimer *watchSettle_ = nullptr; // gathers a burst of changes into one call
