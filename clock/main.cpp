@@ -20,6 +20,7 @@
 #endif
 
 #include "Autostart.h"
+#include "ClockIcon.h"
 #include "CommandLine.h"
 #include "DesktopEntry.h"
 #include "FilesPlace.h"
@@ -204,7 +205,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(ORBELLE_VERSION));
     QApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(orbelle::formqt::QtBinding::clockIcon());
+    QApplication::setWindowIcon(orbelle::clock::clockIcon());
     orbelle::formqt::QtBinding::useJapaneseQtTexts();
 
     // What is left once the toolkit took its own options.
@@ -221,6 +222,7 @@ int main(int argc, char *argv[])
         FilesPlace::seedSampleFace(folder, FilesPlace::sampleFaceFolder());
 
     orbelle::formqt::QtBinding binding;
+    binding.setIcon(orbelle::clock::clockIcon());
     struct Clock {
         explicit Clock(orbelle::form::Services &services) : form1(services, form2), form2(form1) {}
         orbelle::clock::Form1 form1;

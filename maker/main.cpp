@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <clocale>
 
+#include "../clock/ClockIcon.h"
 #include "Form1.h"
 #include "QtBinding.h"
 
@@ -16,10 +17,11 @@ int main(int argc, char *argv[])
     // Desktops find the window's icon and entry through this name.
     QApplication::setDesktopFileName(QStringLiteral("org.orbelle.OrbelleMaker"));
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(orbelle::formqt::QtBinding::clockIcon());
+    QApplication::setWindowIcon(orbelle::clock::clockIcon());
     orbelle::formqt::QtBinding::useJapaneseQtTexts();
 
     orbelle::formqt::QtBinding binding;
+    binding.setIcon(orbelle::clock::clockIcon());
     orbelle::maker::Form1 editor(binding);
     binding.addForm(editor);
     QObject::connect(&binding, &orbelle::formqt::QtBinding::formUnloaded, &app, [&](orbelle::form::Form *form) {

@@ -9,100 +9,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ControlPiece.h"
 #include "Conversions.h"
 #include "Form.h"
-#include "Image.h"
-#include "Label.h"
+#include "FormWindow.h"
 #include "MouseRouting.h"
-#include "Shape.h"
-#include "Line.h"
-#include "LineClip.h"
 #include "QtBinding.h"
 #include "QtPicture.h"
 
 namespace orbelle::formqt {
-
-namespace {
-
-Qt::PenStyle toQtPenStyle(form::PenStyle style)
-{
-    switch (style) {
-    case form::PenStyle::Dash: return Qt::DashLine;
-    case form::PenStyle::Dot: return Qt::DotLine;
-    case form::PenStyle::DashDot: return Qt::DashDotLine;
-    case form::PenStyle::DashDotDot: return Qt::DashDotDotLine;
-    case form::PenStyle::Transparent: return Qt::NoPen;
-    default: return Qt::SolidLine;
-    }
-}
-
-// A look is what a control shows: its place and its own properties.
-template <class T>
-std::function<bool()> lookWatcher(const T &control)
-{
-    struct Look {
-        form::ControlState place;
-        typename T::State own;
-        bool operator==(const Look &) const = default;
-    };
-    return [&control, last = std::optional<Look>()]() mutable {
-        Look now{static_cast<const form::ControlState &>(control), static_cast<const typename T::State &>(control)};
-        if (last && *last == now)
-            return false;
-        last = now;
-        return true;
-    };
-}
-
-// A line looks the same while its ends fall on the same pixels: a clock's
-// minute hand moves a few twips every second but a pixel only now and then.
-std::function<bool()> lineWatcher(const form::Line &line)
-{
-    struct Look {
-        form::ControlState place;
-        form::LineState own;
-        bool operator==(const Look &) const = default;
-    };
-    return [&line, last = std::optional<Look>()]() mutable {
-        form::LineState own = line;
-        // Rounded as toPixels rounds, but kept as a real: a hand of any
-        // length, however far out, still tells one place from another.
-        for (float *end : {&own.X1, &own.Y1, &own.X2, &own.Y2})
-            *end = float(std::round(double(*end) / form::kTwipsPerPixel));
-        Look now{static_cast<const form::ControlState &>(line), own};
-        if (last && *last == now)
-            return false;
-        last = now;
-        return true;
-    };
-}
-
-// The raster engine hands a fill of more than about a hundred spans (device
-// pixel rows) to a pool of threads, which wakes them at every tick; a long
-// line is therefore drawn as pieces of fewer rows. Pieces meet on whole
-// pixels, and both draw modes give the same pixel when it is drawn twice.
-void drawInPieces(QPainter &p, QPoint a, QPoint b)
-{
-    // A stub shorter than a pixel still shows, as a dot the pen's width.
-    if (a == b) {
-        p.drawPoint(a);
-        return;
-    }
-    constexpr int kMaxRows = 80;
-    const double scale = std::max(1.0, std::abs(p.deviceTransform().m22()));
-    const int rows = int(std::ceil(std::abs(b.y() - a.y()) * scale));
-    const int pieces = std::max(1, (rows + kMaxRows - 1) / kMaxRows);
-    QPoint from = a;
-    for (int i = 1; i <= pieces; ++i) {
-        const QPoint to = i == pieces ? b
-                                      : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
-                                               a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
-        p.drawLine(from, to);
-        from = to;
-    }
-}
-
-} // namespace
 
 CanvasWidget::CanvasWidget(form::PictureBox &box, QtBinding &binding, QWidget *parent)
     : QWidget(parent), box_(box), binding_(binding), router_(box)
@@ -117,15 +32,8 @@ QRect CanvasWidget::coverage(const form::Control &control) const
     if (!control.Visible)
         return {};
     const QPoint o = contentOrigin();
-    if (control.kind() == form::Control::Kind::Line) {
-        const auto &line = static_cast<const form::Line &>(control);
-        const auto ends = linePixels(line, o, rect());
-        if (!ends)
-            return {};
-        const auto [a, b] = *ends;
-        const int pad = line.BorderWidth + 2;
-        return QRect(a, b).normalized().adjusted(-pad, -pad, pad, pad);
-    }
+    if (const auto cover = pieceOf(control.kind()).coverage)
+        return cover(control, CanvasPlace{o, rect()});
     return QRect(o + QPoint(toPixels(control.Left), toPixels(control.Top)),
                  QSize(toPixels(control.Width), toPixels(control.Height)))
         .adjusted(-2, -2, 2, 2);
@@ -133,37 +41,10 @@ QRect CanvasWidget::coverage(const form::Control &control) const
 
 QRegion CanvasWidget::damage(const form::Control &control) const
 {
-    if (!control.Visible || control.kind() != form::Control::Kind::Line)
+    const auto tighter = pieceOf(control.kind()).damage;
+    if (!control.Visible || !tighter)
         return coverage(control);
-    const auto &line = static_cast<const form::Line &>(control);
-    // Half the pen's width, and a pixel for the rounding of its edges.
-    const int pad = std::max(1, line.BorderWidth) / 2 + 2;
-    // Only the part of the line that can touch the canvas is repainted, so
-    // a hand of any length costs what one across the face costs.
-    const auto ends = linePixels(line, contentOrigin(), rect());
-    if (!ends)
-        return {};
-    const auto inside = clipSegment(ends->first.x(), ends->first.y(), ends->second.x(), ends->second.y(),
-                                    rect().adjusted(-pad, -pad, pad, pad));
-    if (!inside)
-        return {};
-    const auto [a, b] = *inside;
-    // Pixels along the line's longer axis: smaller boxes send fewer bytes to
-    // the display, but each box costs its own clipping and sending; 16
-    // costs the least time on faces of 300 to 1000 pixels.
-    constexpr int kStep = 16;
-    const int span = std::max(std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
-    const int pieces = std::max(1, (span + kStep - 1) / kStep);
-    QRegion region;
-    QPoint from = a;
-    for (int i = 1; i <= pieces; ++i) {
-        const QPoint to = i == pieces ? b
-                                      : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
-                                               a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
-        region += QRect(from, to).normalized().adjusted(-pad, -pad, pad, pad);
-        from = to;
-    }
-    return region;
+    return tighter(control, CanvasPlace{contentOrigin(), rect()});
 }
 
 void CanvasWidget::syncContents()
@@ -180,9 +61,7 @@ void CanvasWidget::syncContents()
     for (form::Control *c : controls) {
         if (c->container() != &box_)
             continue;
-        if (c->kind() == form::Control::Kind::Image && static_cast<form::Image *>(c)->MouseMove)
-            tracking = true;
-        if (c->kind() == form::Control::Kind::Label && static_cast<form::Label *>(c)->MouseMove)
+        if (const auto hears = pieceOf(c->kind()).hearsMoves; hears && hears(*c))
             tracking = true;
     }
     if (hasMouseTracking() != tracking)
@@ -197,13 +76,10 @@ void CanvasWidget::syncContents()
             t = std::move(it->second);
             tracked_.erase(it);
         } else {
-            switch (c->kind()) {
-            case form::Control::Kind::Line: t.changed = lineWatcher(static_cast<form::Line &>(*c)); break;
-            case form::Control::Kind::Label: t.changed = lookWatcher(static_cast<form::Label &>(*c)); break;
-            case form::Control::Kind::Shape: t.changed = lookWatcher(static_cast<form::Shape &>(*c)); break;
-            case form::Control::Kind::Image: t.changed = lookWatcher(static_cast<form::Image &>(*c)); break;
-            default: t.changed = [] { return false; }; break;
-            }
+            if (const auto watchLook = pieceOf(c->kind()).watchLook)
+                t.changed = watchLook(*c);
+            else
+                t.changed = [] { return false; };
         }
         if (t.changed()) {
             QRegion now = damage(*c);
@@ -230,7 +106,7 @@ void CanvasWidget::paintEvent(QPaintEvent *event)
             continue;
         // A line wholly outside the repainted area costs its stroking all
         // the same; the clock repaints a hand's box each second.
-        if (c->kind() == form::Control::Kind::Line && !dirty.intersects(coverage(*c)))
+        if (pieceOf(c->kind()).skippedOutsideRepaint && !dirty.intersects(coverage(*c)))
             continue;
         paintControl(p, *c);
     }
@@ -349,83 +225,8 @@ void CanvasWidget::paintBackdrop(QPainter &p, const QRegion &region)
 
 void CanvasWidget::paintControl(QPainter &p, const form::Control &control)
 {
-    const QPoint o = contentOrigin();
-    switch (control.kind()) {
-    case form::Control::Kind::Line: {
-        const auto &line = static_cast<const form::Line &>(control);
-        const auto ends = linePixels(line, o, rect());
-        if (line.BorderStyle == form::PenStyle::Transparent || !ends)
-            return;
-        QPen pen(toQColor(line.BorderColor), std::max(1, line.BorderWidth), toQtPenStyle(line.BorderStyle),
-                 Qt::RoundCap, Qt::RoundJoin);
-        if (line.BorderWidth <= 1)
-            pen.setCapStyle(Qt::FlatCap);
-        p.setPen(pen);
-        p.setCompositionMode(line.Mode == form::DrawMode::MaskNotPen
-                                 ? QPainter::RasterOp_NotSourceAndDestination
-                                 : QPainter::CompositionMode_SourceOver);
-        drawInPieces(p, ends->first, ends->second);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        break;
-    }
-    case form::Control::Kind::Label: {
-        const auto &label = static_cast<const form::Label &>(control);
-        const QRect r(o + QPoint(toPixels(label.Left), toPixels(label.Top)),
-                      QSize(toPixels(label.Width), toPixels(label.Height)));
-        if (!label.Transparent)
-            p.fillRect(r, toQColor(label.BackColor));
-        p.setPen(toQColor(label.ForeColor));
-        p.setFont(toQFont(label.TextFont));
-        int flags = label.WordWrap ? Qt::TextWordWrap : 0;
-        flags |= label.TextAlign == form::Alignment::Center ? Qt::AlignHCenter
-                 : label.TextAlign == form::Alignment::Right ? Qt::AlignRight
-                                                               : Qt::AlignLeft;
-        p.drawText(r, flags | Qt::AlignTop, QString::fromStdString(label.Caption));
-        break;
-    }
-    case form::Control::Kind::Shape: {
-        const auto &shape = static_cast<const form::Shape &>(control);
-        if (shape.BorderStyle == form::PenStyle::Transparent)
-            return;
-        QRect r(o + QPoint(toPixels(shape.Left), toPixels(shape.Top)),
-                QSize(toPixels(shape.Width), toPixels(shape.Height)));
-        const int w = std::max(1, shape.BorderWidth);
-        QPen pen(toQColor(shape.BorderColor), w, toQtPenStyle(shape.BorderStyle));
-        pen.setJoinStyle(Qt::MiterJoin);
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        // The outline lies inside the box: its last pixel is the box's last.
-        r.adjust(w / 2, w / 2, -(w + 1) / 2, -(w + 1) / 2);
-        if (shape.Figure == form::ShapeKind::Square || shape.Figure == form::ShapeKind::Circle ||
-            shape.Figure == form::ShapeKind::RoundedSquare) {
-            const int side = std::min(r.width(), r.height());
-            r = QRect(r.center().x() - side / 2, r.center().y() - side / 2, side, side);
-        }
-        switch (shape.Figure) {
-        case form::ShapeKind::Oval:
-        case form::ShapeKind::Circle: p.drawEllipse(r); break;
-        case form::ShapeKind::RoundedRectangle:
-        case form::ShapeKind::RoundedSquare: p.drawRoundedRect(r, 8, 8); break;
-        default: p.drawRect(r); break;
-        }
-        break;
-    }
-    case form::Control::Kind::Image: {
-        const auto &image = static_cast<const form::Image &>(control);
-        if (!image.SingleBorder)
-            return;
-        const QRect r(o + QPoint(toPixels(image.Left), toPixels(image.Top)),
-                      QSize(toPixels(image.Width), toPixels(image.Height)));
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(Qt::NoBrush);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        break;
-    }
-    default:
-        break;
-    }
+    if (const auto paint = pieceOf(control.kind()).paint)
+        paint(p, control, CanvasPlace{contentOrigin(), rect()});
 }
 
 QPointF CanvasWidget::twipsAt(const QMouseEvent *event) const
@@ -458,7 +259,8 @@ int shiftCode(Qt::KeyboardModifiers modifiers)
 
 void CanvasWidget::mousePressEvent(QMouseEvent *event)
 {
-    binding_.notePress(this, event);
+    if (auto *w = qobject_cast<FormWindow *>(window()))
+        w->notePress(event);
     const QPointF at = twipsAt(event);
     binding_.dispatch([&] {
         router_.press(buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
@@ -467,7 +269,7 @@ void CanvasWidget::mousePressEvent(QMouseEvent *event)
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent *event)
 {
-    if (binding_.dragMove(event))
+    if (auto *w = qobject_cast<FormWindow *>(window()); w && w->dragMove(event))
         return;
     const QPointF at = twipsAt(event);
     binding_.dispatch([&] {
@@ -477,7 +279,7 @@ void CanvasWidget::mouseMoveEvent(QMouseEvent *event)
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (binding_.dragEnd(event))
+    if (auto *w = qobject_cast<FormWindow *>(window()); w && w->dragEnd(event))
         return;
     const QPointF at = twipsAt(event);
     binding_.dispatch([&] {

@@ -38,6 +38,14 @@ public:
     void setRegion(const std::optional<form::WindowRegion> &region);
     QWidget *widgetOf(const form::Control &control) const;
 
+    // Moving the window by a press on one of its canvases: the press is
+    // noted, the form's handler may ask for the move, and the canvas hands
+    // its moves and release here first (true: taken by the move).
+    void notePress(QMouseEvent *event);
+    void beginDrag();
+    bool dragMove(QMouseEvent *event);
+    bool dragEnd(QMouseEvent *event);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -57,8 +65,17 @@ private:
     // and drops those of removed ones.
     void rebuild(bool withWidgets);
     Item makeItem(form::Control &control);
+    // The steps of sync: the controls' items (only the timers' while the
+    // window is hidden), the window's own look and place, whether it is
+    // shown, and a focus the form asked for.
+    void syncControls(bool hidden);
+    void applyLook(const form::FormState &now, const form::FormState *before);
+    void applyShown(const form::FormState &now);
+    void applyFocusRequest();
     void applyWindowFlags();
     void placeOnScreen();
+    // Whether the window manager's move has begun; false while waiting.
+    bool catchUp(QMouseEvent *event);
 
     form::Form &form_;
     QtBinding &binding_;
@@ -74,6 +91,19 @@ private:
     bool pressed_ = false;
     bool wasActive_ = false;
     std::optional<form::WindowRegion> region_;
+
+    QPoint lastPressGlobal_;
+    // A drag asked for by a press, until the pointer has moved far enough.
+    bool dragPending_ = false;
+    QPoint pendingFrom_; // global pixels of the press
+    // A drag past the drag distance while the window is being put under
+    // the pointer before the window manager's move starts (see dragMove).
+    bool catchingUp_ = false;
+    QPoint catchGrab_;   // the grabbed point, window pixels
+    QPoint catchTarget_; // where the window is to lie, global pixels
+    // Followed by the program itself, without a window manager.
+    bool dragging_ = false;
+    QPoint dragOffset_;
 };
 
 } // namespace orbelle::formqt

@@ -36,29 +36,55 @@
 #include "DisplayConnection.h"
 #include "FilesPlace.h"
 #include "FormWindow.h"
+#include "NotifyIcons.h"
 #include "QtPicture.h"
 #include "SystemBeep.h"
 #include "TextEncoding.h"
-#include "TrayClicks.h"
 #include "Units.h"
 
 namespace orbelle::formqt {
 
-QtBinding::QtBinding(QObject *parent) : QObject(parent), beep_(new SystemBeep(this))
+namespace {
+
+// Any program's icon until it sets its own: a plain grey disc.
+QIcon neutralIcon()
+{
+    QIcon result;
+    for (int side : {16, 32, 64}) {
+        QPixmap pm(side, side);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(90, 90, 90), side / 16.0));
+        p.setBrush(QColor(200, 200, 200));
+        const double r = side / 2.0 - side / 16.0;
+        p.drawEllipse(QPointF(side / 2.0, side / 2.0), r, r);
+        result.addPixmap(pm);
+    }
+    return result;
+}
+
+} // namespace
+
+QtBinding::QtBinding(QObject *parent)
+    : QObject(parent), icon_(std::make_unique<QIcon>(neutralIcon())),
+      icons_(new NotifyIcons([this](form::Form &form, const form::NotifyIcon &icon,
+                                    int message) { deliverIconMessage(form, icon, message); },
+                             this)),
+      beep_(new SystemBeep(this))
 {
     widenDisplaySendBuffer();
 }
 
 QtBinding::~QtBinding()
 {
-    for (auto &[key, icon] : icons_)
-        delete icon;
+    icons_->removeAll();
 }
 
 void QtBinding::addForm(form::Form &form)
 {
     windows_.push_back(std::make_unique<FormWindow>(form, *this));
-    windows_.back()->setWindowIcon(clockIcon());
+    windows_.back()->setWindowIcon(*icon_);
 }
 
 void QtBinding::load(form::Form &form)
@@ -107,32 +133,17 @@ FormWindow *QtBinding::windowOf(const form::Form &form) const
     return nullptr;
 }
 
-QIcon QtBinding::clockIcon()
+void QtBinding::setIcon(const QIcon &icon)
 {
-    static const QIcon icon = [] {
-        QIcon result;
-        for (int side : {16, 22, 24, 32, 48, 64}) {
-            QPixmap pm(side, side);
-            pm.fill(Qt::transparent);
-            QPainter p(&pm);
-            p.setRenderHint(QPainter::Antialiasing);
-            const double s = side / 64.0;
-            QRadialGradient dial(QPointF(26 * s, 24 * s), 34 * s);
-            dial.setColorAt(0, QColor(255, 250, 238));
-            dial.setColorAt(1, QColor(240, 196, 120));
-            p.setBrush(dial);
-            p.setPen(QPen(QColor(120, 72, 40), 4 * s));
-            p.drawEllipse(QPointF(32 * s, 32 * s), 28 * s, 28 * s);
-            p.setPen(QPen(QColor(70, 40, 30), 5 * s, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(32 * s, 32 * s), QPointF(32 * s, 15 * s));
-            p.drawLine(QPointF(32 * s, 32 * s), QPointF(44 * s, 38 * s));
-            p.setPen(QPen(QColor(220, 40, 40), 2.5 * s, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(32 * s, 32 * s), QPointF(20 * s, 46 * s));
-            result.addPixmap(pm);
-        }
-        return result;
-    }();
-    return icon;
+    *icon_ = icon;
+    for (auto &w : windows_)
+        w->setWindowIcon(icon);
+    icons_->setLook(icon);
+}
+
+QIcon QtBinding::icon() const
+{
+    return *icon_;
 }
 
 void QtBinding::useJapaneseQtTexts()
@@ -140,73 +151,6 @@ void QtBinding::useJapaneseQtTexts()
     static QTranslator translator;
     if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&translator);
-}
-
-void QtBinding::notePress(QWidget *widget, QMouseEvent *event)
-{
-    lastPressWidget_ = widget;
-    lastPressGlobal_ = event->globalPosition().toPoint();
-}
-
-bool QtBinding::dragMove(QMouseEvent *event)
-{
-    const QPoint at = event->globalPosition().toPoint();
-    if (pendingDrag_ && !(event->buttons() & (Qt::LeftButton | Qt::MiddleButton)))
-        pendingDrag_ = nullptr;
-    if (pendingDrag_ && (at - pendingFrom_).manhattanLength() >= QApplication::startDragDistance()) {
-        // The move starts only now, with the button still held: a window
-        // manager asked to move a window after the release has gone by
-        // would move it with the pointer until the next click.
-        catchingUp_ = pendingDrag_;
-        pendingDrag_ = nullptr;
-        catchGrab_ = pendingFrom_ - catchingUp_->pos();
-        catchTarget_ = at - catchGrab_;
-        // The window first goes where the pointer now holds it.
-        catchingUp_->move(catchTarget_);
-        return true;
-    }
-    if (catchingUp_) {
-        // The window manager moves the window by how far the pointer goes
-        // from the last event the window saw, as the window lay then: the
-        // move starts with the first event after the window manager has
-        // put the window in its place.
-        FormWindow *w = catchingUp_;
-        if (!(event->buttons() & (Qt::LeftButton | Qt::MiddleButton)) || !w->windowHandle()) {
-            catchingUp_ = nullptr;
-            return true;
-        }
-        if (w->windowHandle()->position() != catchTarget_)
-            return true;
-        catchingUp_ = nullptr;
-        if (w->windowHandle()->startSystemMove())
-            return true;
-        // No window manager to move it: follow the mouse ourselves until
-        // the button is released.
-        dragging_ = w;
-        dragOffset_ = catchGrab_;
-    }
-    if (!dragging_)
-        return false;
-    dragging_->move(at - dragOffset_);
-    return true;
-}
-
-bool QtBinding::dragEnd(QMouseEvent *event)
-{
-    // A press and release without a move between them is a click.
-    pendingDrag_ = nullptr;
-    if (catchingUp_) {
-        // Let go before the move started: the window still goes where the
-        // pointer left it.
-        catchingUp_->move(event->globalPosition().toPoint() - catchGrab_);
-        catchingUp_ = nullptr;
-        return true;
-    }
-    if (!dragging_)
-        return false;
-    dragging_->move(event->globalPosition().toPoint() - dragOffset_);
-    dragging_ = nullptr;
-    return true;
 }
 
 form::LocalTime QtBinding::now()
@@ -273,12 +217,7 @@ void QtBinding::showNotification(form::Form &form, const std::string &title, con
 
 void QtBinding::showTrayMessage(form::Form &form, const QString &title, const QString &text)
 {
-    for (auto &[key, tray] : icons_) {
-        if (key.first == &form) {
-            tray->showMessage(title, text, QSystemTrayIcon::Information, 60000);
-            return;
-        }
-    }
+    icons_->showMessage(form, title, text);
 }
 
 void QtBinding::watchFile(const std::filesystem::path &file, std::function<void()> changed)
@@ -348,29 +287,7 @@ void QtBinding::setWindowRegion(form::Form &form, const std::optional<form::Wind
 
 bool QtBinding::addNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        return false;
-    const auto key = std::make_pair(static_cast<const form::Form *>(&form), icon.id);
-    delete icons_[key];
-    auto *tray = new QSystemTrayIcon(clockIcon(), this);
-    tray->setToolTip(QString::fromStdString(icon.tip));
-    auto clicks = std::make_shared<TrayClicks>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
-    auto since = std::make_shared<QElapsedTimer>();
-    since->start();
-    connect(tray, &QSystemTrayIcon::activated, this,
-            [this, &form, icon, clicks, since](QSystemTrayIcon::ActivationReason reason) {
-                using A = TrayClicks::Activation;
-                const A activation = reason == QSystemTrayIcon::Trigger       ? A::Click
-                                     : reason == QSystemTrayIcon::DoubleClick ? A::DoubleClick
-                                     : reason == QSystemTrayIcon::Context     ? A::Context
-                                                                              : A::Other;
-                if (const auto message = clicks->message(activation, since->elapsed()))
-                    deliverIconMessage(form, icon, *message);
-            },
-            Qt::QueuedConnection); // the handler may remove the icon whose event this is
-    tray->show();
-    icons_[key] = tray;
-    return true;
+    return icons_->add(form, icon, *icon_);
 }
 
 void QtBinding::deliverIconMessage(form::Form &form, const form::NotifyIcon &icon, int message)
@@ -385,23 +302,13 @@ void QtBinding::deliverIconMessage(form::Form &form, const form::NotifyIcon &ico
 
 void QtBinding::deleteNotifyIcon(form::Form &form, const form::NotifyIcon &icon)
 {
-    auto it = icons_.find(std::make_pair(static_cast<const form::Form *>(&form), icon.id));
-    if (it == icons_.end())
-        return;
-    it->second->hide();
-    it->second->deleteLater();
-    icons_.erase(it);
+    icons_->remove(form, icon.id);
 }
 
 void QtBinding::beginWindowDrag(form::Form &form)
 {
-    // The move itself starts once the pointer has gone the platform's drag
-    // distance with the button held (see dragMove).
-    FormWindow *w = windowOf(form);
-    if (!w || !w->windowHandle())
-        return;
-    pendingDrag_ = w;
-    pendingFrom_ = lastPressGlobal_;
+    if (FormWindow *w = windowOf(form))
+        w->beginDrag();
 }
 
 std::filesystem::path QtBinding::programFolder()
@@ -474,11 +381,7 @@ int QtBinding::twipsPerPixelX()
 void QtBinding::endProgram()
 {
     ended_ = true;
-    for (auto &[key, icon] : icons_) {
-        icon->hide();
-        delete icon;
-    }
-    icons_.clear();
+    icons_->removeAll();
     for (auto &w : windows_)
         w->hide();
     QCoreApplication::exit(0);

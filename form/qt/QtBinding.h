@@ -17,7 +17,6 @@
 #include "Services.h"
 
 class QMouseEvent;
-class QSystemTrayIcon;
 class QFileSystemWatcher;
 class QTimer;
 class QIcon;
@@ -25,6 +24,7 @@ class QIcon;
 namespace orbelle::formqt {
 
 class FormWindow;
+class NotifyIcons;
 class SystemBeep;
 
 class QtBinding : public QObject, public form::Services {
@@ -46,16 +46,13 @@ public:
     void releaseWindows();
     bool ended() const { return ended_; }
 
-    // The icon the program's windows and notification icons show.
-    static QIcon clockIcon();
+    // The icon the program's windows and notification icons show; a plain
+    // disc until the program gives its own. Applies to what is already shown.
+    void setIcon(const QIcon &icon);
+    QIcon icon() const;
     // Qt's own texts (the file and colour dialogs, the edit menus) in
     // Japanese, like the forms, where Qt's Japanese translation is installed.
     static void useJapaneseQtTexts();
-
-    // Window dragging without the window manager's help.
-    void notePress(QWidget *widget, QMouseEvent *event);
-    bool dragMove(QMouseEvent *event);
-    bool dragEnd(QMouseEvent *event);
 
     // Services.
     form::LocalTime now() override;
@@ -86,7 +83,8 @@ private:
     void rewatch();
 
     std::vector<std::unique_ptr<FormWindow>> windows_;
-    std::map<std::pair<const form::Form *, int>, QSystemTrayIcon *> icons_;
+    std::unique_ptr<QIcon> icon_;
+    NotifyIcons *icons_ = nullptr;
     SystemBeep *beep_ = nullptr;
     QFileSystemWatcher *watcher_ = nullptr;
     QTimer *watchSettle_ = nullptr; // gathers a burst of changes into one call
@@ -94,19 +92,6 @@ private:
     std::function<void()> folderChanged_;
     bool ended_ = false;
     int dispatchDepth_ = 0;
-
-    QPointer<QWidget> lastPressWidget_;
-    QPoint lastPressGlobal_;
-    // A drag asked for by a press, until the pointer has moved far enough.
-    QPointer<FormWindow> pendingDrag_;
-    QPoint pendingFrom_; // global pixels of the press
-    // A drag past the drag distance whose window is being put under the
-    // pointer before the window manager's move starts (see dragMove).
-    QPointer<FormWindow> catchingUp_;
-    QPoint catchGrab_;   // the grabbed point, window pixels
-    QPoint catchTarget_; // where the window is to lie, global pixels
-    QPointer<FormWindow> dragging_;
-    QPoint dragOffset_;
 };
 
 } // namespace orbelle::formqt

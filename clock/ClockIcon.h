@@ -1,0 +1,11 @@
+#pragma once
+// The clock's own icon: a small dial with its hands, for the windows, the
+// notification icon and the desktop's task list.
+
+#include <QIcon>
+
+namespace orbelle::clock {
+
+QIcon clockIcon();
+
+} // namespace orbelle::clock
