@@ -539,16 +539,16 @@ void Form1::saveSettledState()
     const std::pair<float, float> position{Left, Top};
     const bool settled = positionAtLastTick_ == position;
     positionAtLastTick_ = position;
-    const SavedState now = currentState();
-    if (written_ && *written_ == now) {
-        changeNoted_ = false;
+    // Only a noted change or a settled move is worth a look at the texts:
+    // a memo may be megabytes, and the tick must not copy it every second.
+    const bool moved = !written_ || written_->left != Left || written_->top != Top;
+    if (!changeNoted_ && !(moved && settled))
         return;
-    }
-    const bool moved = !written_ || written_->left != now.left || written_->top != now.top;
-    if (changeNoted_ || (moved && settled)) {
-        changeNoted_ = false;
-        writeState(now);
-    }
+    changeNoted_ = false;
+    const SavedState now = currentState();
+    if (written_ && *written_ == now)
+        return;
+    writeState(now);
 }
 
 void Form1::saveAndEnd()
