@@ -97,10 +97,11 @@ void CanvasWidget::syncContents()
 void CanvasWidget::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    paintBackdrop(p, event->region());
-    p.setClipRegion(event->region());
-    const QRect all = rect();
+    // The painter keeps to the event's region by itself: the backing store
+    // gives it as the system clip, which a second clip would only repeat.
     const QRegion &dirty = event->region();
+    paintBackdrop(p, dirty);
+    const QRect all = rect();
     for (const form::Control *c : box_.form()->controls()) {
         if (c->container() != &box_ || !c->isWindowless() || !c->Visible)
             continue;
@@ -108,7 +109,7 @@ void CanvasWidget::paintEvent(QPaintEvent *event)
         // the same; the clock repaints a hand's box each second.
         if (pieceOf(c->kind()).skippedOutsideRepaint && !dirty.intersects(coverage(*c)))
             continue;
-        paintControl(p, *c);
+        paintControl(p, *c, dirty);
     }
     if (box_.BorderPixels >= 2) {
         // A sunken border: dark outer and inner edges above and to the left.
@@ -223,10 +224,10 @@ void CanvasWidget::paintBackdrop(QPainter &p, const QRegion &region)
     p.restore();
 }
 
-void CanvasWidget::paintControl(QPainter &p, const form::Control &control)
+void CanvasWidget::paintControl(QPainter &p, const form::Control &control, const QRegion &repainting)
 {
     if (const auto paint = pieceOf(control.kind()).paint)
-        paint(p, control, CanvasPlace{contentOrigin(), rect()});
+        paint(p, control, CanvasPlace{contentOrigin(), rect(), &repainting});
 }
 
 QPointF CanvasWidget::twipsAt(const QMouseEvent *event) const

@@ -59,7 +59,7 @@ private:
     // one of them changes.
     const QImage &backdrop(qreal dpr, QImage::Format format);
     QPoint contentOrigin() const { return QPoint(box_.BorderPixels, box_.BorderPixels); }
-    void paintControl(class QPainter &painter, const form::Control &control);
+    void paintControl(class QPainter &painter, const form::Control &control, const QRegion &repainting);
     // The event's position in twips from the content area's corner.
     QPointF twipsAt(const class QMouseEvent *event) const;
 

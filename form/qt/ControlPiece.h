@@ -43,6 +43,10 @@ struct PieceItem {
 struct CanvasPlace {
     QPoint origin;
     QRect canvas;
+    // While painting: the part of the canvas being repainted, in canvas
+    // pixels; a piece may leave out what lies wholly outside it. None when
+    // the whole canvas is painted.
+    const QRegion *repainting = nullptr;
 };
 
 struct ControlPiece {

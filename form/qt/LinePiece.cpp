@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "ControlPiece.h"
 #include "Conversions.h"
@@ -44,15 +45,30 @@ std::function<bool()> watchLine(const form::Control &control)
     };
 }
 
+// How far from its ends' straight path a line's pixels may lie, in canvas
+// pixels: half the pen's width, and a pixel for the rounding of its edges
+// and one for the rounding of where its pieces meet.
+int reachOf(const form::Line &line)
+{
+    return std::max(1, line.BorderWidth) / 2 + 2;
+}
+
 // The raster engine hands a fill of more than about a hundred spans (device
 // pixel rows) to a pool of threads, which wakes them at every tick; a long
 // line is therefore drawn as pieces of fewer rows. Pieces meet on whole
 // pixels, and both draw modes give the same pixel when it is drawn twice.
-void drawInPieces(QPainter &p, QPoint a, QPoint b)
+// A piece whose box, widened by the pen, misses the repainted area is left
+// out: the clip would keep all of its pixels off the canvas anyway, but its
+// stroking would cost the same.
+void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *repainting)
 {
+    const auto touches = [&](QPoint from, QPoint to) {
+        return !repainting || repainting->intersects(QRect(from, to).normalized().adjusted(-reach, -reach, reach, reach));
+    };
     // A stub shorter than a pixel still shows, as a dot the pen's width.
     if (a == b) {
-        p.drawPoint(a);
+        if (touches(a, b))
+            p.drawPoint(a);
         return;
     }
     constexpr int kMaxRows = 80;
@@ -64,7 +80,8 @@ void drawInPieces(QPainter &p, QPoint a, QPoint b)
         const QPoint to = i == pieces ? b
                                       : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
                                                a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
-        p.drawLine(from, to);
+        if (touches(from, to))
+            p.drawLine(from, to);
         from = to;
     }
 }
@@ -83,7 +100,7 @@ void paintLine(QPainter &p, const form::Control &control, const CanvasPlace &at)
     p.setCompositionMode(line.Mode == form::DrawMode::MaskNotPen
                              ? QPainter::RasterOp_NotSourceAndDestination
                              : QPainter::CompositionMode_SourceOver);
-    drawInPieces(p, ends->first, ends->second);
+    drawInPieces(p, ends->first, ends->second, reachOf(line), at.repainting);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
@@ -99,13 +116,21 @@ QRect lineCoverage(const form::Control &control, const CanvasPlace &at)
     return QRect(a, b).normalized().adjusted(-pad, -pad, pad, pad);
 }
 
-// The line's pixels as boxes of a few dozen pixels along it, so a slanting
-// hand does not repaint the square it spans.
+int floorDiv(int n, int d)
+{
+    return n / d - ((n % d != 0) && ((n < 0) != (d < 0)));
+}
+
+// The line's pixels as whole cells of a grid of 16-pixel squares laid from
+// the canvas's corner: one run of cells in each row, rows of the same run
+// joined. A hand's old and new places, and a hand and its shadow, share most
+// of their cells, so what a tick repaints stays a few dozen rectangles; boxes
+// laid along the line instead overlap in steps, and a slanting hand came to
+// hundreds of rectangles, each one costing its own clipping and sending.
 QRegion lineDamage(const form::Control &control, const CanvasPlace &at)
 {
     const auto &line = static_cast<const form::Line &>(control);
-    // Half the pen's width, and a pixel for the rounding of its edges.
-    const int pad = std::max(1, line.BorderWidth) / 2 + 2;
+    const int pad = reachOf(line);
     // Only the part of the line that can touch the canvas is repainted, so
     // a hand of any length costs what one across the face costs.
     const auto ends = linePixels(line, at.origin, at.canvas);
@@ -116,21 +141,41 @@ QRegion lineDamage(const form::Control &control, const CanvasPlace &at)
     if (!inside)
         return {};
     const auto [a, b] = *inside;
-    // Pixels along the line's longer axis: smaller boxes send fewer bytes to
-    // the display, but each box costs its own clipping and sending; 16
-    // costs the least time on faces of 300 to 1000 pixels.
-    constexpr int kStep = 16;
-    const int span = std::max(std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
-    const int pieces = std::max(1, (span + kStep - 1) / kStep);
-    QRegion region;
-    QPoint from = a;
-    for (int i = 1; i <= pieces; ++i) {
-        const QPoint to = i == pieces ? b
-                                      : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
-                                               a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
-        region += QRect(from, to).normalized().adjusted(-pad, -pad, pad, pad);
-        from = to;
+    constexpr int kCell = 16;
+    const int firstRow = floorDiv(std::min(a.y(), b.y()) - pad, kCell);
+    const int lastRow = floorDiv(std::max(a.y(), b.y()) + pad, kCell);
+    std::vector<QRect> rows;
+    rows.reserve(std::size_t(lastRow - firstRow + 1));
+    for (int row = firstRow; row <= lastRow; ++row) {
+        // Where the line runs within the row's pixels widened by the pad.
+        double left = std::min(a.x(), b.x());
+        double right = std::max(a.x(), b.x());
+        if (a.y() != b.y()) {
+            const double dy = b.y() - a.y();
+            const double t0 = std::clamp((row * kCell - pad - a.y()) / dy, 0.0, 1.0);
+            const double t1 = std::clamp((row * kCell + kCell - 1 + pad - a.y()) / dy, 0.0, 1.0);
+            const double x0 = a.x() + t0 * (b.x() - a.x());
+            const double x1 = a.x() + t1 * (b.x() - a.x());
+            left = std::min(x0, x1);
+            right = std::max(x0, x1);
+        }
+        const int firstCell = floorDiv(int(std::floor(left)) - pad, kCell);
+        const int lastCell = floorDiv(int(std::ceil(right)) + pad, kCell);
+        const QRect cells = QRect(QPoint(firstCell * kCell, row * kCell),
+                                  QPoint(lastCell * kCell + kCell - 1, row * kCell + kCell - 1)) &
+                            at.canvas;
+        if (cells.isEmpty())
+            continue;
+        if (!rows.empty() && rows.back().left() == cells.left() && rows.back().right() == cells.right() &&
+            rows.back().bottom() + 1 == cells.top())
+            rows.back().setBottom(cells.bottom());
+        else
+            rows.push_back(cells);
     }
+    // One rectangle a row, rows top to bottom: already the form a region
+    // keeps, so it is handed over as it is instead of joined box by box.
+    QRegion region;
+    region.setRects(rows.data(), int(rows.size()));
     return region;
 }
 

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QStyleHints>
@@ -155,15 +154,7 @@ void QtBinding::useJapaneseQtTexts()
 
 form::LocalTime QtBinding::now()
 {
-    const QDateTime t = QDateTime::currentDateTime();
-    form::LocalTime lt;
-    lt.year = t.date().year();
-    lt.month = t.date().month();
-    lt.day = t.date().day();
-    lt.hour = t.time().hour();
-    lt.minute = t.time().minute();
-    lt.second = t.time().second();
-    return lt;
+    return clock_.now();
 }
 
 void QtBinding::beep(form::BeepSound sound)

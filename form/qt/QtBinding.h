@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Form.h"
+#include "LocalClock.h"
 #include "Services.h"
 
 class QMouseEvent;
@@ -90,6 +91,7 @@ private:
     QTimer *watchSettle_ = nullptr; // gathers a burst of changes into one call
     QString watchedFile_;
     std::function<void()> folderChanged_;
+    LocalClock clock_;
     bool ended_ = false;
     int dispatchDepth_ = 0;
 };

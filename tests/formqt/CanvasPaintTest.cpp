@@ -185,6 +185,67 @@ TEST_F(CanvasPaintTest, SlantingLineRepaintsABandAlongItsOldAndNewPlaces)
     EXPECT_FALSE(painted.contains(QPoint(12, 200))) << "the corner of the old line's box was repainted";
 }
 
+TEST_F(CanvasPaintTest, TurningLineRepaintsAFewDozenRectanglesAtMost)
+{
+    // A hand and its shadow on a large face: whatever their slant, the old
+    // and the new places together stay a few rectangles a 16-pixel row, so
+    // the repaint's clipping and sending keep to a fixed cost.
+    show(whiteThenBlack(600, 600, 300));
+    form.Line2.BorderWidth = 3;
+    const QPoint centre(300, 300);
+    const auto place = [&](form::Line &line, QPoint shift, double degrees) {
+        const double a = degrees * 3.14159265358979 / 180;
+        line.X1 = float((centre.x() + shift.x()) * 15);
+        line.Y1 = float((centre.y() + shift.y()) * 15);
+        line.X2 = float((centre.x() + shift.x() + 280 * std::sin(a)) * 15);
+        line.Y2 = float((centre.y() + shift.y() - 280 * std::cos(a)) * 15);
+    };
+    for (const double degrees : {0.0, 12.0, 33.0, 45.0, 60.0, 84.0, 117.0, 150.0, 201.0, 246.0, 303.0}) {
+        SCOPED_TRACE(degrees);
+        place(form.Line1, {0, 0}, degrees - 6);
+        place(form.Line2, {4, 4}, degrees - 6);
+        binding.syncAll();
+        pump(30);
+        PaintRegions watch;
+        canvas->installEventFilter(&watch);
+        place(form.Line1, {0, 0}, degrees);
+        place(form.Line2, {4, 4}, degrees);
+        binding.syncAll();
+        ASSERT_TRUE(waitFor([&] { return !watch.regions.empty(); }, 2000));
+        canvas->removeEventFilter(&watch);
+        QRegion painted;
+        for (const QRegion &r : watch.regions)
+            painted += r;
+        // 290 pixels of rows: 19 rows of 16 pixels for each place at most.
+        EXPECT_LE(painted.rectCount(), 40);
+        EXPECT_LT(areaOf(painted), 600LL * 600 / 6);
+    }
+}
+
+TEST_F(CanvasPaintTest, LongLineStaysWholeWhereATurningLineCrossesIt)
+{
+    if (screen().isNull())
+        GTEST_SKIP() << "this platform gives no window contents";
+    // A steep line of more than a hundred rows is drawn in pieces, and a repaint
+    // draws only the pieces that reach into it; each repaint of a line that
+    // turns across it must still leave it whole.
+    show(whiteThenBlack(120, 140, 60));
+    form.Line2.X1 = 40 * 15;
+    form.Line2.Y1 = 3 * 15;
+    form.Line2.X2 = 62 * 15;
+    form.Line2.Y2 = 137 * 15;
+    form.Line2.Mode = form::DrawMode::CopyPen;
+    for (int step = 0; step < 12; ++step) {
+        SCOPED_TRACE(step);
+        const double a = step * 30 * 3.14159265358979 / 180;
+        placeLine1(60, 70, 60 + int(std::lround(50 * std::sin(a))), 70 - int(std::lround(62 * std::cos(a))));
+        const QImage onScreen = canvasPart(screen());
+        const QImage painted = grabOf(canvas);
+        ASSERT_EQ(onScreen.size(), painted.size());
+        EXPECT_TRUE(onScreen == painted) << "the backing store differs from the canvas's own painting";
+    }
+}
+
 TEST_F(CanvasPaintTest, EndlessLineRepaintsOnlyWhatLiesOnTheCanvas)
 {
     show(whiteThenBlack(300, 240, 150));
