@@ -165,6 +165,13 @@ const QImage &CanvasWidget::backdrop(qreal dpr, QImage::Format format)
     }
     image.setDevicePixelRatio(dpr);
     backdrop_ = std::move(image);
+    // One copy of the face in memory: the one shown. The picture's own
+    // pixels come back from its file's bytes if the screen's scale or the
+    // back colour changes.
+    if (backdrop_.constBits() == pic->image().constBits())
+        pic->forgetBytes();
+    else
+        pic->letGoOfPixels();
     return backdrop_;
 }
 

@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QIcon>
-#include <QImageReader>
 #include <QLibraryInfo>
 #include <QMouseEvent>
 #include <QPainter>
@@ -252,22 +251,17 @@ void QtBinding::rewatch()
 
 std::shared_ptr<const form::Picture> QtBinding::loadPicture(const std::string &path)
 {
-    // The reader would wait forever on a FIFO and read on and on from a
-    // device; only a regular file can hold a picture.
-    if (!isRegularFile(pathFromUtf8(path)))
+    // Read as a whole regular file first: a reader would wait forever on a
+    // FIFO and read on and on from a device.
+    const auto bytes = readWholeFile(pathFromUtf8(path));
+    if (!bytes)
         return nullptr;
-    QImageReader reader(QString::fromStdString(path));
-    // Pictures are shown as stored, not turned by their orientation tag.
-    reader.setAutoTransform(false);
-    QImage image = reader.read();
+    QByteArray encoded(bytes->data(), qsizetype(bytes->size()));
+    const QByteArray hint = QFileInfo(QString::fromStdString(path)).suffix().toLower().toLatin1();
+    QImage image = decodePicture(encoded, hint);
     if (image.isNull())
         return nullptr;
-    // A name such as face@2x.png makes the reader mark the picture for a
-    // denser screen; the face is drawn pixel for pixel whatever its name.
-    image.setDevicePixelRatio(1.0);
-    image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                          : QImage::Format_RGB32);
-    return std::make_shared<QtPicture>(path, std::move(image));
+    return std::make_shared<QtPicture>(path, std::move(image), std::move(encoded));
 }
 
 void QtBinding::setWindowRegion(form::Form &form, const std::optional<form::WindowRegion> &region)
