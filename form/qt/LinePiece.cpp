@@ -121,12 +121,12 @@ int floorDiv(int n, int d)
     return n / d - ((n % d != 0) && ((n < 0) != (d < 0)));
 }
 
-// The line's pixels as whole cells of a grid of 16-pixel squares laid from
-// the canvas's corner: one run of cells in each row, rows of the same run
-// joined. A hand's old and new places, and a hand and its shadow, share most
-// of their cells, so what a tick repaints stays a few dozen rectangles; boxes
-// laid along the line instead overlap in steps, and a slanting hand came to
-// hundreds of rectangles, each one costing its own clipping and sending.
+// The line's pixels, padded, as one run in each band of 16 rows, the bands
+// laid from the canvas's top edge. A hand's old and new places, and a hand
+// and its shadow, fall into the same bands, so what a tick repaints stays a
+// few dozen rectangles; boxes laid along the line instead overlap in steps,
+// and a slanting hand came to hundreds of rectangles, each one costing its
+// own clipping and sending.
 QRegion lineDamage(const form::Control &control, const CanvasPlace &at)
 {
     const auto &line = static_cast<const form::Line &>(control);
@@ -141,38 +141,36 @@ QRegion lineDamage(const form::Control &control, const CanvasPlace &at)
     if (!inside)
         return {};
     const auto [a, b] = *inside;
-    constexpr int kCell = 16;
-    const int firstRow = floorDiv(std::min(a.y(), b.y()) - pad, kCell);
-    const int lastRow = floorDiv(std::max(a.y(), b.y()) + pad, kCell);
+    constexpr int kBand = 16;
+    const int firstBand = floorDiv(std::min(a.y(), b.y()) - pad, kBand);
+    const int lastBand = floorDiv(std::max(a.y(), b.y()) + pad, kBand);
     std::vector<QRect> rows;
-    rows.reserve(std::size_t(lastRow - firstRow + 1));
-    for (int row = firstRow; row <= lastRow; ++row) {
-        // Where the line runs within the row's pixels widened by the pad.
+    rows.reserve(std::size_t(lastBand - firstBand + 1));
+    for (int band = firstBand; band <= lastBand; ++band) {
+        // Where the line runs within the band's rows widened by the pad.
         double left = std::min(a.x(), b.x());
         double right = std::max(a.x(), b.x());
         if (a.y() != b.y()) {
             const double dy = b.y() - a.y();
-            const double t0 = std::clamp((row * kCell - pad - a.y()) / dy, 0.0, 1.0);
-            const double t1 = std::clamp((row * kCell + kCell - 1 + pad - a.y()) / dy, 0.0, 1.0);
+            const double t0 = std::clamp((band * kBand - pad - a.y()) / dy, 0.0, 1.0);
+            const double t1 = std::clamp((band * kBand + kBand - 1 + pad - a.y()) / dy, 0.0, 1.0);
             const double x0 = a.x() + t0 * (b.x() - a.x());
             const double x1 = a.x() + t1 * (b.x() - a.x());
             left = std::min(x0, x1);
             right = std::max(x0, x1);
         }
-        const int firstCell = floorDiv(int(std::floor(left)) - pad, kCell);
-        const int lastCell = floorDiv(int(std::ceil(right)) + pad, kCell);
-        const QRect cells = QRect(QPoint(firstCell * kCell, row * kCell),
-                                  QPoint(lastCell * kCell + kCell - 1, row * kCell + kCell - 1)) &
-                            at.canvas;
-        if (cells.isEmpty())
+        const QRect run = QRect(QPoint(int(std::floor(left)) - pad, band * kBand),
+                                QPoint(int(std::ceil(right)) + pad, band * kBand + kBand - 1)) &
+                          at.canvas;
+        if (run.isEmpty())
             continue;
-        if (!rows.empty() && rows.back().left() == cells.left() && rows.back().right() == cells.right() &&
-            rows.back().bottom() + 1 == cells.top())
-            rows.back().setBottom(cells.bottom());
+        if (!rows.empty() && rows.back().left() == run.left() && rows.back().right() == run.right() &&
+            rows.back().bottom() + 1 == run.top())
+            rows.back().setBottom(run.bottom());
         else
-            rows.push_back(cells);
+            rows.push_back(run);
     }
-    // One rectangle a row, rows top to bottom: already the form a region
+    // One rectangle a band, bands top to bottom: already the form a region
     // keeps, so it is handed over as it is instead of joined box by box.
     QRegion region;
     region.setRects(rows.data(), int(rows.size()));
