@@ -6,15 +6,28 @@
 
 namespace orbelle::formqt {
 
-QImage decodePicture(const QByteArray &bytes, const QByteArray &formatHint)
+namespace {
+
+QImage read(const QByteArray &bytes, const QByteArray &format)
 {
     QByteArray data = bytes;
     QBuffer buffer(&data);
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
-    QImageReader reader(&buffer, formatHint);
+    QImageReader reader(&buffer, format);
     reader.setAutoTransform(false);
-    QImage image = reader.read();
+    return reader.read();
+}
+
+} // namespace
+
+QImage decodePicture(const QByteArray &bytes, const QByteArray &formatHint)
+{
+    // The bytes say what they are; the name's suffix counts only for a
+    // format they cannot tell.
+    QImage image = read(bytes, {});
+    if (image.isNull() && !formatHint.isEmpty())
+        image = read(bytes, formatHint);
     if (image.isNull())
         return {};
     image.setDevicePixelRatio(1.0);
