@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "ControlPiece.h"
@@ -53,6 +54,39 @@ int reachOf(const form::Line &line)
     return std::max(1, line.BorderWidth) / 2 + 2;
 }
 
+// On a denser screen than the design's a wide solid line is filled rather
+// than stroked: the pixels within half the pen's width of its path, as a
+// band and a round end at each end of it, at the screen's own pixels. The
+// raster engine fills a polygon and a whole-pixel circle in a single pass,
+// where stroking builds and flattens an outline of curves first. At the
+// design's own scale lines are stroked, pixel for pixel as they always were.
+struct Filled {
+    double half = 0; // half the pen's width, in canvas pixels
+};
+
+void drawPiece(QPainter &p, QPoint from, QPoint to, const std::optional<Filled> &filled, bool firstPiece)
+{
+    if (!filled) {
+        if (from == to)
+            p.drawPoint(from);
+        else
+            p.drawLine(from, to);
+        return;
+    }
+    const QPointF a(from), b(to);
+    const QPointF d = b - a;
+    const double length = std::hypot(d.x(), d.y());
+    if (length > 0) {
+        const QPointF n(-d.y() / length * filled->half, d.x() / length * filled->half);
+        const QPointF band[4] = {a + n, b + n, b - n, a - n};
+        p.drawPolygon(band, 4);
+    }
+    if (firstPiece)
+        p.drawEllipse(a, filled->half, filled->half);
+    if (length > 0 || !firstPiece)
+        p.drawEllipse(b, filled->half, filled->half);
+}
+
 // The raster engine hands a fill of more than about a hundred spans (device
 // pixel rows) to a pool of threads, which wakes them at every tick; a long
 // line is therefore drawn as pieces of fewer rows. Pieces meet on whole
@@ -60,7 +94,8 @@ int reachOf(const form::Line &line)
 // A piece whose box, widened by the pen, misses the repainted area is left
 // out: the clip would keep all of its pixels off the canvas anyway, but its
 // stroking would cost the same.
-void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *repainting)
+void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *repainting,
+                  const std::optional<Filled> &filled)
 {
     const auto touches = [&](QPoint from, QPoint to) {
         return !repainting || repainting->intersects(QRect(from, to).normalized().adjusted(-reach, -reach, reach, reach));
@@ -68,7 +103,7 @@ void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *rep
     // A stub shorter than a pixel still shows, as a dot the pen's width.
     if (a == b) {
         if (touches(a, b))
-            p.drawPoint(a);
+            drawPiece(p, a, b, filled, true);
         return;
     }
     constexpr int kMaxRows = 80;
@@ -81,7 +116,7 @@ void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *rep
                                       : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
                                                a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
         if (touches(from, to))
-            p.drawLine(from, to);
+            drawPiece(p, from, to, filled, i == 1);
         from = to;
     }
 }
@@ -92,16 +127,29 @@ void paintLine(QPainter &p, const form::Control &control, const CanvasPlace &at)
     const auto ends = linePixels(line, at.origin, at.canvas);
     if (line.BorderStyle == form::PenStyle::Transparent || !ends)
         return;
-    QPen pen(toQColor(line.BorderColor), std::max(1, line.BorderWidth), toQtPenStyle(line.BorderStyle),
-             Qt::RoundCap, Qt::RoundJoin);
-    if (line.BorderWidth <= 1)
-        pen.setCapStyle(Qt::FlatCap);
-    p.setPen(pen);
+    const QColor colour = toQColor(line.BorderColor);
+    const Qt::PenStyle style = toQtPenStyle(line.BorderStyle);
+    const QTransform t = p.deviceTransform();
+    std::optional<Filled> filled;
+    if (style == Qt::SolidLine && line.BorderWidth >= 2 && t.type() <= QTransform::TxScale && t.m11() == t.m22() &&
+        t.m11() > 1)
+        filled = Filled{line.BorderWidth / 2.0};
+    if (filled) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+    } else {
+        QPen pen(colour, std::max(1, line.BorderWidth), style, Qt::RoundCap, Qt::RoundJoin);
+        if (line.BorderWidth <= 1)
+            pen.setCapStyle(Qt::FlatCap);
+        p.setPen(pen);
+    }
     p.setCompositionMode(line.Mode == form::DrawMode::MaskNotPen
                              ? QPainter::RasterOp_NotSourceAndDestination
                              : QPainter::CompositionMode_SourceOver);
-    drawInPieces(p, ends->first, ends->second, reachOf(line), at.repainting);
+    drawInPieces(p, ends->first, ends->second, reachOf(line), at.repainting, filled);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (filled)
+        p.setBrush(Qt::NoBrush);
 }
 
 // The box around the line's ends on the canvas, padded by its width.
