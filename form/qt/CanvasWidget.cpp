@@ -33,7 +33,7 @@ QRect CanvasWidget::coverage(const form::Control &control) const
         return {};
     const QPoint o = contentOrigin();
     if (const auto cover = pieceOf(control.kind()).coverage)
-        return cover(control, CanvasPlace{o, rect()});
+        return cover(control, CanvasPlace{o, rect(), nullptr, devicePixelRatioF()});
     return QRect(o + QPoint(toPixels(control.Left), toPixels(control.Top)),
                  QSize(toPixels(control.Width), toPixels(control.Height)))
         .adjusted(-2, -2, 2, 2);
@@ -44,7 +44,7 @@ QRegion CanvasWidget::damage(const form::Control &control) const
     const auto tighter = pieceOf(control.kind()).damage;
     if (!control.Visible || !tighter)
         return coverage(control);
-    return tighter(control, CanvasPlace{contentOrigin(), rect()});
+    return tighter(control, CanvasPlace{contentOrigin(), rect(), nullptr, devicePixelRatioF()});
 }
 
 void CanvasWidget::syncContents()
@@ -234,7 +234,7 @@ void CanvasWidget::paintBackdrop(QPainter &p, const QRegion &region)
 void CanvasWidget::paintControl(QPainter &p, const form::Control &control, const QRegion &repainting)
 {
     if (const auto paint = pieceOf(control.kind()).paint)
-        paint(p, control, CanvasPlace{contentOrigin(), rect(), &repainting});
+        paint(p, control, CanvasPlace{contentOrigin(), rect(), &repainting, devicePixelRatioF()});
 }
 
 QPointF CanvasWidget::twipsAt(const QMouseEvent *event) const

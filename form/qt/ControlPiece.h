@@ -47,6 +47,8 @@ struct CanvasPlace {
     // pixels; a piece may leave out what lies wholly outside it. None when
     // the whole canvas is painted.
     const QRegion *repainting = nullptr;
+    // Device pixels to a canvas pixel.
+    qreal scale = 1;
 };
 
 struct ControlPiece {

@@ -169,7 +169,7 @@ int floorDiv(int n, int d)
     return n / d - ((n % d != 0) && ((n < 0) != (d < 0)));
 }
 
-// The line's pixels, padded, as one run in each band of 16 rows, the bands
+// The line's pixels, padded, as one run in each band of 16 screen rows, the bands
 // laid from the canvas's top edge. A hand's old and new places, and a hand
 // and its shadow, fall into the same bands, so what a tick repaints stays a
 // few dozen rectangles; boxes laid along the line instead overlap in steps,
@@ -189,7 +189,9 @@ QRegion lineDamage(const form::Control &control, const CanvasPlace &at)
     if (!inside)
         return {};
     const auto [a, b] = *inside;
-    constexpr int kBand = 16;
+    // Bands of 16 device pixels: on a denser screen each canvas pixel is
+    // several to copy and send.
+    const int kBand = std::max(4, int(std::lround(16 / std::max(1.0, double(at.scale)))));
     const int firstBand = floorDiv(std::min(a.y(), b.y()) - pad, kBand);
     const int lastBand = floorDiv(std::max(a.y(), b.y()) + pad, kBand);
     std::vector<QRect> rows;
