@@ -4,12 +4,23 @@
 // copy holds a lock and listens on a local socket; a later copy finds the
 // lock, asks the first to come to the front and is told to end. Owns the
 // lock and the socket for the life of the first copy.
+//
+// On Windows the socket is a named pipe served by Qt's local server; on Unix
+// it is a plain local stream socket watched through the event loop, so the
+// program does not load the network library for it.
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <memory>
+
+#ifdef _WIN32
+#include <QLocalServer>
+#endif
+
+QT_BEGIN_NAMESPACE
+class QSocketNotifier;
+QT_END_NAMESPACE
 
 namespace orbelle::formqt {
 
@@ -37,7 +48,16 @@ private:
 
     QString serverName_;
     std::unique_ptr<QLockFile> lock_;
+#ifdef _WIN32
     QLocalServer server_;
+#else
+    bool listen();
+
+    QString socketPath_;      // the file the socket is bound to
+    bool userOnly_ = false;   // the socket file is opened to the user alone
+    int listener_ = -1;
+    QSocketNotifier *incoming_ = nullptr;
+#endif
 };
 
 } // namespace orbelle::formqt
