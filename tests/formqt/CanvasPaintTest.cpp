@@ -188,7 +188,7 @@ TEST_F(CanvasPaintTest, SlantingLineRepaintsABandAlongItsOldAndNewPlaces)
 TEST_F(CanvasPaintTest, TurningLineRepaintsAFewDozenRectanglesAtMost)
 {
     // A hand and its shadow on a large face: whatever their slant, the old
-    // and the new places together stay a few rectangles a 16-pixel row, so
+    // and the new places together stay a few rectangles a band of rows, so
     // the repaint's clipping and sending keep to a fixed cost.
     show(whiteThenBlack(600, 600, 300));
     form.Line2.BorderWidth = 3;
@@ -216,8 +216,9 @@ TEST_F(CanvasPaintTest, TurningLineRepaintsAFewDozenRectanglesAtMost)
         QRegion painted;
         for (const QRegion &r : watch.regions)
             painted += r;
-        // 290 pixels of rows: 19 rows of 16 pixels for each place at most.
-        EXPECT_LE(painted.rectCount(), 40);
+        // 290 rows of canvas pixels: 19 bands of 16 screen rows for each
+        // place at most, twice as many at a screen scale of 2.
+        EXPECT_LE(painted.rectCount(), int(40 * dpr));
         EXPECT_LT(areaOf(painted), 600LL * 600 / 6);
     }
 }
