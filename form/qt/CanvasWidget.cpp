@@ -66,32 +66,40 @@ void CanvasWidget::syncContents()
     }
     if (hasMouseTracking() != tracking)
         setMouseTracking(tracking);
-    std::unordered_map<std::uint64_t, Tracked> seen;
+    // Every tick passes here: the watched controls stay where they are and
+    // only those gone from the box are let go.
+    ++syncs_;
+    std::size_t inBox = 0;
     for (form::Control *c : controls) {
         if (c->container() != &box_ || !c->isWindowless())
             continue;
-        auto it = tracked_.find(c->serial());
-        Tracked t;
-        if (it != tracked_.end()) {
-            t = std::move(it->second);
-            tracked_.erase(it);
-        } else {
+        ++inBox;
+        auto [it, added] = tracked_.try_emplace(c->serial());
+        Tracked &t = it->second;
+        if (added) {
             if (const auto watchLook = pieceOf(c->kind()).watchLook)
                 t.changed = watchLook(*c);
             else
                 t.changed = [] { return false; };
         }
+        t.seenAt = syncs_;
         if (t.changed()) {
             QRegion now = damage(*c);
             update(t.region.united(now));
             t.region = std::move(now);
         }
-        seen.emplace(c->serial(), std::move(t));
     }
-    // Whatever is left was removed from the box.
-    for (auto &[serial, t] : tracked_)
-        update(t.region);
-    tracked_ = std::move(seen);
+    if (tracked_.size() != inBox) {
+        // Whatever is left was removed from the box.
+        for (auto it = tracked_.begin(); it != tracked_.end();) {
+            if (it->second.seenAt == syncs_) {
+                ++it;
+                continue;
+            }
+            update(it->second.region);
+            it = tracked_.erase(it);
+        }
+    }
 }
 
 void CanvasWidget::paintEvent(QPaintEvent *event)

@@ -46,11 +46,12 @@ private:
     struct Tracked {
         std::function<bool()> changed; // compares with the look last seen, then keeps the new one
         QRegion region;                // widget pixels it covered when last painted
+        std::uint64_t seenAt = 0;      // the sync that last found it in the box
     };
     // Widget pixels a control covers, empty when hidden.
     QRect coverage(const form::Control &control) const;
-    // The same, tighter: a line's pixels as boxes of a few dozen pixels
-    // along it, so a slanting hand does not repaint the square it spans.
+    // The same, tighter: a line's pixels as a run in each band of rows, so
+    // a slanting hand does not repaint the square it spans.
     QRegion damage(const form::Control &control) const;
     // The picture (or the back colour where there is none) in `region`.
     void paintBackdrop(class QPainter &painter, const QRegion &region);
@@ -66,6 +67,7 @@ private:
     form::PictureBox &box_;
     QtBinding &binding_;
     std::unordered_map<std::uint64_t, Tracked> tracked_;
+    std::uint64_t syncs_ = 0;
     form::PictureBoxState lastLook_;
     form::MouseRouter router_;
     QImage backdrop_;
