@@ -11,6 +11,7 @@
 #include "Conversions.h"
 #include "Line.h"
 #include "LineClip.h"
+#include "StrokedPieces.h"
 #include "WidgetLook.h"
 
 namespace orbelle::formqt {
@@ -64,9 +65,20 @@ struct Filled {
     double half = 0; // half the pen's width, in canvas pixels
 };
 
-void drawPiece(QPainter &p, QPoint from, QPoint to, const std::optional<Filled> &filled, bool firstPiece)
+// At the design's own scale a solid wide line in an opaque colour is drawn
+// from the rows its pieces covered before (StrokedPieces).
+struct Stroked {
+    QColor colour;
+    int width = 1;
+    bool maskNotPen = false;
+};
+
+void drawPiece(QPainter &p, QPoint from, QPoint to, const std::optional<Filled> &filled,
+               const std::optional<Stroked> &stroked, bool firstPiece)
 {
     if (!filled) {
+        if (stroked && StrokedPieces::shared().draw(p, from, to, stroked->width, stroked->colour, stroked->maskNotPen))
+            return;
         if (from == to)
             p.drawPoint(from);
         else
@@ -95,7 +107,7 @@ void drawPiece(QPainter &p, QPoint from, QPoint to, const std::optional<Filled> 
 // out: the clip would keep all of its pixels off the canvas anyway, but its
 // stroking would cost the same.
 void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *repainting,
-                  const std::optional<Filled> &filled)
+                  const std::optional<Filled> &filled, const std::optional<Stroked> &stroked)
 {
     const auto touches = [&](QPoint from, QPoint to) {
         return !repainting || repainting->intersects(QRect(from, to).normalized().adjusted(-reach, -reach, reach, reach));
@@ -103,7 +115,7 @@ void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *rep
     // A stub shorter than a pixel still shows, as a dot the pen's width.
     if (a == b) {
         if (touches(a, b))
-            drawPiece(p, a, b, filled, true);
+            drawPiece(p, a, b, filled, stroked, true);
         return;
     }
     constexpr int kMaxRows = 80;
@@ -116,7 +128,7 @@ void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *rep
                                       : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
                                                a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
         if (touches(from, to))
-            drawPiece(p, from, to, filled, i == 1);
+            drawPiece(p, from, to, filled, stroked, i == 1);
         from = to;
     }
 }
@@ -131,9 +143,12 @@ void paintLine(QPainter &p, const form::Control &control, const CanvasPlace &at)
     const Qt::PenStyle style = toQtPenStyle(line.BorderStyle);
     const QTransform t = p.deviceTransform();
     std::optional<Filled> filled;
+    std::optional<Stroked> stroked;
     if (style == Qt::SolidLine && line.BorderWidth >= 2 && t.type() <= QTransform::TxScale && t.m11() == t.m22() &&
         t.m11() > 1)
         filled = Filled{line.BorderWidth / 2.0};
+    else if (style == Qt::SolidLine && line.BorderWidth >= 2)
+        stroked = Stroked{colour, line.BorderWidth, line.Mode == form::DrawMode::MaskNotPen};
     if (filled) {
         p.setPen(Qt::NoPen);
         p.setBrush(colour);
@@ -146,7 +161,7 @@ void paintLine(QPainter &p, const form::Control &control, const CanvasPlace &at)
     p.setCompositionMode(line.Mode == form::DrawMode::MaskNotPen
                              ? QPainter::RasterOp_NotSourceAndDestination
                              : QPainter::CompositionMode_SourceOver);
-    drawInPieces(p, ends->first, ends->second, reachOf(line), at.repainting, filled);
+    drawInPieces(p, ends->first, ends->second, reachOf(line), at.repainting, filled, stroked);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (filled)
         p.setBrush(Qt::NoBrush);

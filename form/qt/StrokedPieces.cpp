@@ -1,0 +1,126 @@
+#include "StrokedPieces.h"
+
+#include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPen>
+#include <QRegion>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace orbelle::formqt {
+
+std::size_t StrokedPieces::KeyHash::operator()(const Key &k) const
+{
+    std::size_t h = 0;
+    for (const int v : {k.x1, k.y1, k.x2, k.y2, k.width})
+        h = h * 1000003u ^ std::size_t(std::uint32_t(v));
+    return h;
+}
+
+StrokedPieces &StrokedPieces::shared()
+{
+    static StrokedPieces pieces;
+    return pieces;
+}
+
+const StrokedPieces::Rows &StrokedPieces::rowsOf(const Key &key)
+{
+    if (const auto found = pieces_.find(key); found != pieces_.end())
+        return found->second;
+    if (pieces_.size() >= kMostPieces)
+        pieces_.clear();
+    // Stroked once into a picture of its own, at the same canvas places and
+    // moved by whole pixels only, so the rasteriser covers the same pixels.
+    const QPoint a(key.x1, key.y1), b(key.x2, key.y2);
+    const int reach = key.width / 2 + 2;
+    const QRect box = QRect(a, b).normalized().adjusted(-reach, -reach, reach, reach);
+    QImage picture(box.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    {
+        QPainter q(&picture);
+        q.translate(-box.topLeft());
+        q.setPen(QPen(Qt::white, key.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        if (a == b)
+            q.drawPoint(a);
+        else
+            q.drawLine(a, b);
+    }
+    Rows rows{box.topLeft(), {}};
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width();) {
+            if (qAlpha(line[x]) == 0) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < picture.width() && qAlpha(line[x]) != 0)
+                ++x;
+            rows.runs.push_back({std::int16_t(y), std::int16_t(start), std::int16_t(x - start)});
+        }
+    }
+    rows.runs.shrink_to_fit();
+    return pieces_.emplace(key, std::move(rows)).first->second;
+}
+
+bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen)
+{
+    if (colour.alpha() != 255 || width < 2 || width > 64 || p.hasClipping())
+        return false;
+    const QTransform t = p.deviceTransform();
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()))
+        return false;
+    // Pieces whose box would not fit the runs' 16-bit places are stroked.
+    constexpr int kLongest = 4096;
+    if (std::abs(to.x() - from.x()) > kLongest || std::abs(to.y() - from.y()) > kLongest)
+        return false;
+    QPaintEngine *engine = p.paintEngine();
+    auto *store = engine ? dynamic_cast<QImage *>(engine->paintDevice()) : nullptr;
+    if (!store || store->isNull() || store->depth() != 32 ||
+        (store->format() != QImage::Format_ARGB32_Premultiplied && store->format() != QImage::Format_RGB32))
+        return false;
+
+    const Rows &rows = rowsOf(Key{from.x(), from.y(), to.x(), to.y(), width});
+    const QPoint shift = rows.corner + QPoint(int(t.dx()), int(t.dy()));
+    // The part of the device the painter may paint: its system clip (what
+    // is repainted, less what covers it), or the whole picture.
+    const int reach = width / 2 + 2;
+    const QRect box = QRect(from, to).normalized().adjusted(-reach, -reach, reach, reach).translated(
+                          int(t.dx()), int(t.dy())) &
+                      store->rect();
+    if (box.isEmpty())
+        return true;
+    const QRegion systemClip = engine->systemClip();
+    const QRegion open = systemClip.isEmpty() ? QRegion(box) : systemClip.intersected(box);
+    if (open.isEmpty())
+        return true;
+
+    // The pixel as the painter stores an opaque colour, and the mask a
+    // "not pen and destination" draw keeps of what lies beneath.
+    const QRgb pixel = colour.rgba();
+    const QRgb keep = ~pixel | 0xff000000u;
+    auto *bits = const_cast<uchar *>(store->constBits());
+    const qsizetype stride = store->bytesPerLine();
+    for (const QRect &r : open) {
+        for (const Run &run : rows.runs) {
+            const int y = run.y + shift.y();
+            if (y < r.top() || y > r.bottom())
+                continue;
+            const int left = std::max(r.left(), run.x + shift.x());
+            const int right = std::min(r.right(), run.x + shift.x() + run.length - 1);
+            if (left > right)
+                continue;
+            auto *row = reinterpret_cast<QRgb *>(bits + y * stride);
+            if (maskNotPen)
+                for (int x = left; x <= right; ++x)
+                    row[x] &= keep;
+            else
+                std::fill(row + left, row + right + 1, pixel);
+        }
+    }
+    return true;
+}
+
+} // namespace orbelle::formqt

@@ -1,0 +1,101 @@
+// Wide lines drawn from the rows their stroking covered give the very pixels
+// the painter's own stroking gives, wherever the painter stands and however
+// often the same piece comes back, in both draw modes.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <string>
+
+#include "StrokedPieces.h"
+
+namespace orbelle::formqt::testing {
+namespace {
+
+QImage noise(QImage::Format format)
+{
+    QImage image(160, 140, format);
+    QRandomGenerator random(7);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, 0xff000000u | (random.generate() & 0xffffffu));
+    return image;
+}
+
+QImage painted(const QImage &under, QPoint shift, QPoint a, QPoint b, int width, QColor colour, bool maskNotPen,
+               StrokedPieces *pieces)
+{
+    QImage image = under.copy();
+    QPainter p(&image);
+    p.translate(shift);
+    p.setCompositionMode(maskNotPen ? QPainter::RasterOp_NotSourceAndDestination
+                                    : QPainter::CompositionMode_SourceOver);
+    if (pieces) {
+        EXPECT_TRUE(pieces->draw(p, a, b, width, colour, maskNotPen));
+    } else {
+        p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        if (a == b)
+            p.drawPoint(a);
+        else
+            p.drawLine(a, b);
+    }
+    return image;
+}
+
+TEST(StrokedPiecesTest, RowsGiveThePaintersOwnPixels)
+{
+    const struct {
+        QPoint a, b;
+        int width;
+    } pieces[] = {
+        {{20, 20}, {120, 100}, 3}, {{120, 10}, {30, 90}, 2}, {{70, 5}, {74, 85}, 3},  {{10, 60}, {150, 62}, 4},
+        {{60, 60}, {60, 60}, 3},   {{40, 80}, {41, 2}, 5},   {{0, 0}, {159, 139}, 2}, {{-30, 50}, {60, 170}, 3},
+    };
+    const QPoint shifts[] = {{0, 0}, {7, -3}, {-11, 13}};
+    const QColor colours[] = {QColor(200, 30, 40), QColor(64, 64, 64)};
+    StrokedPieces store;
+    for (const QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
+        const QImage under = noise(format);
+        for (const bool maskNotPen : {false, true})
+            for (const auto &piece : pieces)
+                for (const QPoint shift : shifts)
+                    for (const QColor &colour : colours) {
+                        SCOPED_TRACE(std::to_string(piece.a.x()) + "," + std::to_string(piece.a.y()) + " to " +
+                                     std::to_string(piece.b.x()) + "," + std::to_string(piece.b.y()) + " width " +
+                                     std::to_string(piece.width) + " moved " + std::to_string(shift.x()) + "," +
+                                     std::to_string(shift.y()) + (maskNotPen ? " masking" : " copying"));
+                        const QImage want =
+                            painted(under, shift, piece.a, piece.b, piece.width, colour, maskNotPen, nullptr);
+                        // The first draw strokes the piece and keeps its
+                        // rows; the later ones are drawn from them.
+                        EXPECT_EQ(painted(under, shift, piece.a, piece.b, piece.width, colour, maskNotPen, &store),
+                                  want);
+                        EXPECT_NE(want, under);
+                    }
+    }
+}
+
+TEST(StrokedPiecesTest, LeavesToThePainterWhatItCannotDrawTheSame)
+{
+    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    StrokedPieces store;
+    const auto refuses = [&](auto &&setUp, QColor colour = Qt::black, int width = 3) {
+        QPainter p(&image);
+        setUp(p);
+        return !store.draw(p, {5, 5}, {30, 30}, width, colour, false);
+    };
+    EXPECT_TRUE(refuses([](QPainter &p) { p.scale(2, 2); }));
+    EXPECT_TRUE(refuses([](QPainter &p) { p.translate(0.5, 0); }));
+    EXPECT_TRUE(refuses([](QPainter &p) { p.setClipRect(0, 0, 10, 10); }));
+    EXPECT_TRUE(refuses([](QPainter &) {}, QColor(0, 0, 0, 128)));
+    EXPECT_TRUE(refuses([](QPainter &) {}, Qt::black, 1));
+    QImage narrow(40, 40, QImage::Format_RGB16);
+    QPainter p(&narrow);
+    EXPECT_FALSE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false));
+}
+
+} // namespace
+} // namespace orbelle::formqt::testing
