@@ -15,7 +15,9 @@
 # CLOCK_PROGRAM defaults to build/clock/OrbelleDo. Environment:
 #   BENCH_FACES      faces to measure (default "244 300 600 1000 600@2")
 #   BENCH_SECONDS    length of each measured window (default 60)
-#   BENCH_SETTLE     seconds to let the programs settle first (default 5)
+#   BENCH_SETTLE     seconds to let the programs settle first (default 130:
+#                    the clock keeps the rows of its hands' pieces from their
+#                    second minute on, so a day's ticking looks like the third)
 #   BENCH_BUILD_DIR  build folder holding MakeFace (default build)
 #
 # Wake-ups are voluntary context switches summed over all threads; CPU time is
@@ -31,7 +33,7 @@ clock=${1:-$root/build/clock/OrbelleDo}
 build_dir=${BENCH_BUILD_DIR:-$root/build}
 seconds=${BENCH_SECONDS:-60}
 faces=${BENCH_FACES:-244 300 600 1000 600@2}
-settle=${BENCH_SETTLE:-5}
+settle=${BENCH_SETTLE:-130}
 
 for tool in Xvfb xdpyinfo trayer xclock; do
   if ! command -v "$tool" >/dev/null; then

@@ -25,12 +25,32 @@ StrokedPieces &StrokedPieces::shared()
     return pieces;
 }
 
+const StrokedPieces::Rows *StrokedPieces::known(const Key &key)
+{
+    if (const auto found = newer_.find(key); found != newer_.end())
+        return &found->second;
+    const auto old = older_.find(key);
+    if (old == older_.end())
+        return nullptr;
+    return &keep(key, std::move(old->second));
+}
+
+const StrokedPieces::Rows &StrokedPieces::keep(const Key &key, Rows rows)
+{
+    older_.erase(key);
+    if (newerRuns_ + rows.runs.size() > kMostRuns) {
+        older_ = std::move(newer_);
+        newer_.clear();
+        newerRuns_ = 0;
+    }
+    newerRuns_ += rows.runs.size();
+    return newer_.insert_or_assign(key, std::move(rows)).first->second;
+}
+
 const StrokedPieces::Rows &StrokedPieces::rowsOf(const Key &key)
 {
-    if (const auto found = pieces_.find(key); found != pieces_.end())
-        return found->second;
-    if (pieces_.size() >= kMostPieces)
-        pieces_.clear();
+    if (const Rows *found = known(key))
+        return *found;
     // Stroked once into a picture of its own, at the same canvas places and
     // moved by whole pixels only, so the rasteriser covers the same pixels.
     const QPoint a(key.x1, key.y1), b(key.x2, key.y2);
@@ -62,10 +82,11 @@ const StrokedPieces::Rows &StrokedPieces::rowsOf(const Key &key)
         }
     }
     rows.runs.shrink_to_fit();
-    return pieces_.emplace(key, std::move(rows)).first->second;
+    return keep(key, std::move(rows));
 }
 
-bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen)
+bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen,
+                         bool onlyIfKnown)
 {
     if (colour.alpha() != 255 || width < 2 || width > 64 || p.hasClipping())
         return false;
@@ -82,7 +103,16 @@ bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor 
         (store->format() != QImage::Format_ARGB32_Premultiplied && store->format() != QImage::Format_RGB32))
         return false;
 
-    const Rows &rows = rowsOf(Key{from.x(), from.y(), to.x(), to.y(), width});
+    const Key key{from.x(), from.y(), to.x(), to.y(), width};
+    if (!known(key)) {
+        if (onlyIfKnown)
+            return false;
+        if (drawnOnce_.size() >= kMostDrawnOnce)
+            drawnOnce_.clear();
+        if (drawnOnce_.insert(KeyHash()(key)).second)
+            return false;
+    }
+    const Rows &rows = rowsOf(key);
     const QPoint shift = rows.corner + QPoint(int(t.dx()), int(t.dy()));
     // The part of the device the painter may paint: its system clip (what
     // is repainted, less what covers it), or the whole picture.

@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class QPainter;
@@ -23,8 +24,11 @@ public:
     // the pixels or, with `maskNotPen`, clearing from them the bits the
     // colour has. Returns false, having drawn nothing, where it cannot: the
     // painter does not paint straight into a picture of 32-bit pixels
-    // moved by whole pixels only, or it has a clip of its own.
-    bool draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen);
+    // moved by whole pixels only, or it has a clip of its own, or the piece
+    // is new to it (it is kept from its second drawing on; with
+    // `onlyIfKnown`, not even noted).
+    bool draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen,
+              bool onlyIfKnown = false);
 
     // The one the canvases share.
     static StrokedPieces &shared();
@@ -45,11 +49,25 @@ private:
         std::vector<Run> runs;
     };
     const Rows &rowsOf(const Key &key);
+    const Rows *known(const Key &key);
+    const Rows &keep(const Key &key, Rows rows);
 
-    // Pieces a face's hands take in a minute and then some; when full the
-    // store starts afresh rather than tracking which piece was used last.
-    static constexpr std::size_t kMostPieces = 1024;
-    std::unordered_map<Key, Rows, KeyHash> pieces_;
+    // Two generations: pieces drawn since the store last filled, and those
+    // drawn before. A piece found among the older comes over to the newer;
+    // when the newer fills, the older (pieces not drawn for as long) go. A
+    // second hand's pieces come back every minute and stay; a minute hand's
+    // old places go. The runs of the newer are counted against a bound that
+    // holds a minute of a second hand and its shadow on a face of about
+    // 1500 pixels.
+    static constexpr std::size_t kMostRuns = 120000;
+    std::unordered_map<Key, Rows, KeyHash> newer_;
+    std::unordered_map<Key, Rows, KeyHash> older_;
+    std::size_t newerRuns_ = 0;
+    // Pieces drawn once, by their hash: a piece is kept only when it comes
+    // back, as a second hand's do every minute. A minute hand that moved a
+    // pixel is drawn at that place once and is not worth keeping.
+    std::unordered_set<std::size_t> drawnOnce_;
+    static constexpr std::size_t kMostDrawnOnce = 4096;
 };
 
 } // namespace orbelle::formqt

@@ -32,8 +32,9 @@ QImage painted(const QImage &under, QPoint shift, QPoint a, QPoint b, int width,
     p.translate(shift);
     p.setCompositionMode(maskNotPen ? QPainter::RasterOp_NotSourceAndDestination
                                     : QPainter::CompositionMode_SourceOver);
-    if (pieces) {
-        EXPECT_TRUE(pieces->draw(p, a, b, width, colour, maskNotPen));
+    // A piece new to the store is left to the painter once; the store keeps
+    // it from its second drawing on.
+    if (pieces && pieces->draw(p, a, b, width, colour, maskNotPen)) {
     } else {
         p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         if (a == b)
@@ -68,10 +69,18 @@ TEST(StrokedPiecesTest, RowsGiveThePaintersOwnPixels)
                                      std::to_string(shift.y()) + (maskNotPen ? " masking" : " copying"));
                         const QImage want =
                             painted(under, shift, piece.a, piece.b, piece.width, colour, maskNotPen, nullptr);
-                        // The first draw strokes the piece and keeps its
-                        // rows; the later ones are drawn from them.
+                        // The first draw is the painter's; the second
+                        // strokes the piece and keeps its rows; the later
+                        // ones are drawn from them.
                         EXPECT_EQ(painted(under, shift, piece.a, piece.b, piece.width, colour, maskNotPen, &store),
                                   want);
+                        QImage direct = under.copy();
+                        {
+                            QPainter p(&direct);
+                            p.translate(shift);
+                            EXPECT_TRUE(store.draw(p, piece.a, piece.b, piece.width, colour, maskNotPen));
+                        }
+                        EXPECT_EQ(direct, want);
                         EXPECT_NE(want, under);
                     }
     }
@@ -82,6 +91,18 @@ TEST(StrokedPiecesTest, LeavesToThePainterWhatItCannotDrawTheSame)
     QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     StrokedPieces store;
+    // A new piece is left to the painter the first time, kept the second;
+    // asked for only if known, it is not even noted.
+    {
+        QPainter p(&image);
+        EXPECT_FALSE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false, true));
+        EXPECT_FALSE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false));
+        EXPECT_FALSE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false, true));
+        EXPECT_TRUE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false));
+        EXPECT_TRUE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false, true));
+    }
+    // Known as it is, the piece is still left to the painter where its
+    // pixels could come out otherwise.
     const auto refuses = [&](auto &&setUp, QColor colour = Qt::black, int width = 3) {
         QPainter p(&image);
         setUp(p);
