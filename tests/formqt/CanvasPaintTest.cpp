@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QWindow>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -87,6 +88,22 @@ protected:
         form.Line1.X2 = float(x2 * 15);
         form.Line1.Y2 = float(y2 * 15);
         binding.syncAll();
+    }
+
+    // What the canvas repaints after `change`, once it has repainted; empty
+    // when it did not within two seconds.
+    QRegion repaintedAfter(const std::function<void()> &change)
+    {
+        PaintRegions watch;
+        canvas->installEventFilter(&watch);
+        change();
+        const bool painted = waitFor([&] { return !watch.regions.empty(); }, 2000);
+        canvas->removeEventFilter(&watch);
+        QRegion all;
+        for (const QRegion &r : watch.regions)
+            all += r;
+        EXPECT_TRUE(painted) << "no repaint";
+        return all;
     }
 
     TempFolder folder;
@@ -166,14 +183,7 @@ TEST_F(CanvasPaintTest, SlantingLineRepaintsABandAlongItsOldAndNewPlaces)
     show(whiteThenBlack(300, 240, 150));
     placeLine1(10, 10, 110, 210);
     pump(30);
-    PaintRegions watch;
-    canvas->installEventFilter(&watch);
-    placeLine1(110, 10, 210, 210);
-    ASSERT_TRUE(waitFor([&] { return !watch.regions.empty(); }, 2000));
-    canvas->removeEventFilter(&watch);
-    QRegion painted;
-    for (const QRegion &r : watch.regions)
-        painted += r;
+    const QRegion painted = repaintedAfter([&] { placeLine1(110, 10, 210, 210); });
     // Both lines, with the content area's 2-pixel offset.
     for (const QPoint p : {QPoint(12, 12), QPoint(62, 112), QPoint(112, 212), QPoint(112, 12), QPoint(162, 112),
                            QPoint(212, 212)})
@@ -206,16 +216,11 @@ TEST_F(CanvasPaintTest, TurningLineRepaintsAFewDozenRectanglesAtMost)
         place(form.Line2, {4, 4}, degrees - 6);
         binding.syncAll();
         pump(30);
-        PaintRegions watch;
-        canvas->installEventFilter(&watch);
-        place(form.Line1, {0, 0}, degrees);
-        place(form.Line2, {4, 4}, degrees);
-        binding.syncAll();
-        ASSERT_TRUE(waitFor([&] { return !watch.regions.empty(); }, 2000));
-        canvas->removeEventFilter(&watch);
-        QRegion painted;
-        for (const QRegion &r : watch.regions)
-            painted += r;
+        const QRegion painted = repaintedAfter([&] {
+            place(form.Line1, {0, 0}, degrees);
+            place(form.Line2, {4, 4}, degrees);
+            binding.syncAll();
+        });
         // 290 rows of canvas pixels: 19 bands of 16 screen rows for each
         // place at most, twice as many at a screen scale of 2.
         EXPECT_LE(painted.rectCount(), int(40 * dpr));
@@ -252,22 +257,16 @@ TEST_F(CanvasPaintTest, EndlessLineRepaintsOnlyWhatLiesOnTheCanvas)
     show(whiteThenBlack(300, 240, 150));
     placeLine1(10, 10, 110, 210);
     pump(30);
-    PaintRegions watch;
-    canvas->installEventFilter(&watch);
     // A hand 1e30 twips long, as a damaged design gives, turning.
     for (const float end : {1e30f, -1e30f}) {
-        watch.regions.clear();
-        form.Line1.X2 = end;
-        form.Line1.Y2 = end / 2;
-        binding.syncAll();
-        ASSERT_TRUE(waitFor([&] { return !watch.regions.empty(); }, 2000));
-        QRegion painted;
-        for (const QRegion &r : watch.regions)
-            painted += r;
+        const QRegion painted = repaintedAfter([&] {
+            form.Line1.X2 = end;
+            form.Line1.Y2 = end / 2;
+            binding.syncAll();
+        });
         EXPECT_TRUE(canvas->rect().contains(painted.boundingRect())) << end;
         EXPECT_LT(painted.rectCount(), 200) << end;
     }
-    canvas->removeEventFilter(&watch);
 }
 
 TEST_F(CanvasPaintTest, LineRepaintsOnlyWhenItsPixelsChange)
