@@ -84,7 +84,6 @@ void CanvasWidget::syncContents()
         }
         t.seenAt = syncs_;
         if (t.changed()) {
-            t.changedAt = paints_;
             QRegion now = damage(*c);
             update(t.region.united(now));
             t.region = std::move(now);
@@ -118,10 +117,8 @@ void CanvasWidget::paintEvent(QPaintEvent *event)
         // the same; the clock repaints a hand's box each second.
         if (pieceOf(c->kind()).skippedOutsideRepaint && !dirty.intersects(coverage(*c)))
             continue;
-        const auto tracked = tracked_.find(c->serial());
-        paintControl(p, *c, dirty, tracked == tracked_.end() || tracked->second.changedAt == paints_);
+        paintControl(p, *c, dirty);
     }
-    ++paints_;
     if (box_.BorderPixels >= 2) {
         // A sunken border: dark outer and inner edges above and to the left.
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -242,10 +239,10 @@ void CanvasWidget::paintBackdrop(QPainter &p, const QRegion &region)
     p.restore();
 }
 
-void CanvasWidget::paintControl(QPainter &p, const form::Control &control, const QRegion &repainting, bool changed)
+void CanvasWidget::paintControl(QPainter &p, const form::Control &control, const QRegion &repainting)
 {
     if (const auto paint = pieceOf(control.kind()).paint)
-        paint(p, control, CanvasPlace{contentOrigin(), rect(), &repainting, devicePixelRatioF(), changed});
+        paint(p, control, CanvasPlace{contentOrigin(), rect(), &repainting, devicePixelRatioF()});
 }
 
 QPointF CanvasWidget::twipsAt(const QMouseEvent *event) const

@@ -47,7 +47,6 @@ private:
         std::function<bool()> changed; // compares with the look last seen, then keeps the new one
         QRegion region;                // widget pixels it covered when last painted
         std::uint64_t seenAt = 0;      // the sync that last found it in the box
-        std::uint64_t changedAt = 0;   // the paint its look last changed before
     };
     // Widget pixels a control covers, empty when hidden.
     QRect coverage(const form::Control &control) const;
@@ -61,7 +60,7 @@ private:
     // one of them changes.
     const QImage &backdrop(qreal dpr, QImage::Format format);
     QPoint contentOrigin() const { return QPoint(box_.BorderPixels, box_.BorderPixels); }
-    void paintControl(class QPainter &painter, const form::Control &control, const QRegion &repainting, bool changed);
+    void paintControl(class QPainter &painter, const form::Control &control, const QRegion &repainting);
     // The event's position in twips from the content area's corner.
     QPointF twipsAt(const class QMouseEvent *event) const;
 
@@ -69,7 +68,6 @@ private:
     QtBinding &binding_;
     std::unordered_map<std::uint64_t, Tracked> tracked_;
     std::uint64_t syncs_ = 0;
-    std::uint64_t paints_ = 0;
     form::PictureBoxState lastLook_;
     form::MouseRouter router_;
     QImage backdrop_;

@@ -49,10 +49,6 @@ struct CanvasPlace {
     const QRegion *repainting = nullptr;
     // Device pixels to a canvas pixel.
     qreal scale = 1;
-    // While painting: whether the control's look changed since the canvas
-    // last painted (it moved, say), rather than being repainted only
-    // because something beside it did.
-    bool changed = true;
 };
 
 struct ControlPiece {

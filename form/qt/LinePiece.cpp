@@ -71,17 +71,13 @@ struct Stroked {
     QColor colour;
     int width = 1;
     bool maskNotPen = false;
-    // A line that did not move is repainted only where another crossed it;
-    // its pieces are kept only when they moved (a hand's pieces come back).
-    bool moved = true;
 };
 
 void drawPiece(QPainter &p, QPoint from, QPoint to, const std::optional<Filled> &filled,
                const std::optional<Stroked> &stroked, bool firstPiece)
 {
     if (!filled) {
-        if (stroked && StrokedPieces::shared().draw(p, from, to, stroked->width, stroked->colour, stroked->maskNotPen,
-                                                    !stroked->moved))
+        if (stroked && StrokedPieces::shared().draw(p, from, to, stroked->width, stroked->colour, stroked->maskNotPen))
             return;
         if (from == to)
             p.drawPoint(from);
@@ -152,7 +148,7 @@ void paintLine(QPainter &p, const form::Control &control, const CanvasPlace &at)
         t.m11() > 1)
         filled = Filled{line.BorderWidth / 2.0};
     else if (style == Qt::SolidLine && line.BorderWidth >= 2)
-        stroked = Stroked{colour, line.BorderWidth, line.Mode == form::DrawMode::MaskNotPen, at.changed};
+        stroked = Stroked{colour, line.BorderWidth, line.Mode == form::DrawMode::MaskNotPen};
     if (filled) {
         p.setPen(Qt::NoPen);
         p.setBrush(colour);

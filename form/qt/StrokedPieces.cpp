@@ -25,6 +25,14 @@ StrokedPieces &StrokedPieces::shared()
     return pieces;
 }
 
+QRect StrokedPieces::boxOf(const Key &key)
+{
+    // Half the pen's width, and a pixel for the rounding of its edges and
+    // one for its round ends' flattening.
+    const int reach = key.width / 2 + 2;
+    return QRect(QPoint(key.x1, key.y1), QPoint(key.x2, key.y2)).normalized().adjusted(-reach, -reach, reach, reach);
+}
+
 const StrokedPieces::Rows *StrokedPieces::known(const Key &key)
 {
     if (const auto found = newer_.find(key); found != newer_.end())
@@ -54,8 +62,7 @@ const StrokedPieces::Rows &StrokedPieces::rowsOf(const Key &key)
     // Stroked once into a picture of its own, at the same canvas places and
     // moved by whole pixels only, so the rasteriser covers the same pixels.
     const QPoint a(key.x1, key.y1), b(key.x2, key.y2);
-    const int reach = key.width / 2 + 2;
-    const QRect box = QRect(a, b).normalized().adjusted(-reach, -reach, reach, reach);
+    const QRect box = boxOf(key);
     QImage picture(box.size(), QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     {
@@ -85,8 +92,7 @@ const StrokedPieces::Rows &StrokedPieces::rowsOf(const Key &key)
     return keep(key, std::move(rows));
 }
 
-bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen,
-                         bool onlyIfKnown)
+bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen)
 {
     if (colour.alpha() != 255 || width < 2 || width > 64 || p.hasClipping())
         return false;
@@ -105,8 +111,6 @@ bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor 
 
     const Key key{from.x(), from.y(), to.x(), to.y(), width};
     if (!known(key)) {
-        if (onlyIfKnown)
-            return false;
         if (drawnOnce_.size() >= kMostDrawnOnce)
             drawnOnce_.clear();
         if (drawnOnce_.insert(KeyHash()(key)).second)
@@ -116,10 +120,7 @@ bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor 
     const QPoint shift = rows.corner + QPoint(int(t.dx()), int(t.dy()));
     // The part of the device the painter may paint: its system clip (what
     // is repainted, less what covers it), or the whole picture.
-    const int reach = width / 2 + 2;
-    const QRect box = QRect(from, to).normalized().adjusted(-reach, -reach, reach, reach).translated(
-                          int(t.dx()), int(t.dy())) &
-                      store->rect();
+    const QRect box = boxOf(key).translated(int(t.dx()), int(t.dy())) & store->rect();
     if (box.isEmpty())
         return true;
     const QRegion systemClip = engine->systemClip();

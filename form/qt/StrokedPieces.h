@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QPoint>
+#include <QRect>
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
@@ -25,10 +26,8 @@ public:
     // colour has. Returns false, having drawn nothing, where it cannot: the
     // painter does not paint straight into a picture of 32-bit pixels
     // moved by whole pixels only, or it has a clip of its own, or the piece
-    // is new to it (it is kept from its second drawing on; with
-    // `onlyIfKnown`, not even noted).
-    bool draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen,
-              bool onlyIfKnown = false);
+    // is new to it (it is kept from its second drawing on).
+    bool draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen);
 
     // The one the canvases share.
     static StrokedPieces &shared();
@@ -48,6 +47,8 @@ private:
         QPoint corner; // top left of the box the runs are counted from
         std::vector<Run> runs;
     };
+    // The canvas pixels a piece's stroking may cover.
+    static QRect boxOf(const Key &key);
     const Rows &rowsOf(const Key &key);
     const Rows *known(const Key &key);
     const Rows &keep(const Key &key, Rows rows);

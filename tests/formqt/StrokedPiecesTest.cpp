@@ -91,15 +91,13 @@ TEST(StrokedPiecesTest, LeavesToThePainterWhatItCannotDrawTheSame)
     QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     StrokedPieces store;
-    // A new piece is left to the painter the first time, kept the second;
-    // asked for only if known, it is not even noted.
+    // A new piece is left to the painter the first time and kept from the
+    // second on.
     {
         QPainter p(&image);
-        EXPECT_FALSE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false, true));
         EXPECT_FALSE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false));
-        EXPECT_FALSE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false, true));
         EXPECT_TRUE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false));
-        EXPECT_TRUE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false, true));
+        EXPECT_TRUE(store.draw(p, {5, 5}, {30, 30}, 3, Qt::black, false));
     }
     // Known as it is, the piece is still left to the painter where its
     // pixels could come out otherwise.
