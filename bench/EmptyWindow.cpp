@@ -1,12 +1,17 @@
 // The yardsticks for the clock benchmark:
 //
-//   bench_empty_window [empty|tick] [SIZE [X Y]]
+//   bench_empty_window [empty|tick|server] [SIZE [X Y]]
 //
 // "empty" (the default): an empty Qt widget window that is shown and then
 // only waits for events (memory). "tick": a window that repaints a picture
 // and one hand once a second, just past each second boundary, as the least
-// any Qt clock does (CPU and wake-ups). Both are SIZE pixels square (default
-// 244, the sample face's size) and stand at X, Y.
+// any Qt clock does (CPU and wake-ups). "server": the same picture and hand,
+// drawn by the X server instead of by Qt into its backing store: the picture
+// is sent once into a pixmap of the server's, and each tick sends requests
+// only (copy the picture back where the hand was, fill the rows of pixels
+// the hand covers). It shows what a Qt clock costs when the server does its
+// pixel work, as xclock's does. All are SIZE pixels square (default 244, the
+// sample face's size) and stand at X, Y.
 #include <QApplication>
 #include <QDateTime>
 #include <QImage>
@@ -16,8 +21,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
+#include <cstdio>
 #include <memory>
+#include <vector>
+
+#ifdef ORBELLE_BENCH_XCB
+#include <xcb/xcb.h>
+#endif
 
 namespace {
 
@@ -57,20 +67,177 @@ private:
     int second_ = 0;
 };
 
+#ifdef ORBELLE_BENCH_XCB
+// Draws on its own X window with requests to the server; Qt paints nothing.
+class ServerDrawnWindow : public QWidget {
+public:
+    explicit ServerDrawnWindow(int size) : size_(size)
+    {
+        setAttribute(Qt::WA_NativeWindow);
+        setAttribute(Qt::WA_PaintOnScreen);
+        setAttribute(Qt::WA_NoSystemBackground);
+        aim();
+    }
+    ~ServerDrawnWindow() override
+    {
+        if (!connection_)
+            return;
+        xcb_free_gc(connection_, copyGc_);
+        xcb_free_gc(connection_, handGc_);
+        xcb_free_pixmap(connection_, face_);
+    }
+    QPaintEngine *paintEngine() const override { return nullptr; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!prepare())
+            return;
+        xcb_copy_area(connection_, face_, window_, copyGc_, 0, 0, 0, 0, std::uint16_t(size_), std::uint16_t(size_));
+        drawHand();
+    }
+
+private:
+    bool prepare()
+    {
+        if (connection_)
+            return true;
+        auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (!x11 || !x11->connection())
+            return false;
+        connection_ = x11->connection();
+        window_ = xcb_window_t(winId());
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        face_ = xcb_generate_id(connection_);
+        xcb_create_pixmap(connection_, screen->root_depth, face_, window_, std::uint16_t(size_), std::uint16_t(size_));
+        // No GraphicsExpose or NoExpose events: each would wake the client.
+        const std::uint32_t noExposures = 0;
+        copyGc_ = xcb_generate_id(connection_);
+        xcb_create_gc(connection_, copyGc_, face_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+        const std::uint32_t red[] = {0xff0000u, 0};
+        handGc_ = xcb_generate_id(connection_);
+        xcb_create_gc(connection_, handGc_, window_, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, red);
+        QImage face(size_, size_, QImage::Format_RGB32);
+        face.fill(QColor(250, 240, 220));
+        // Sent in strips that fit a request of the core protocol.
+        const int rows = std::max(1, 65536 / int(face.bytesPerLine()));
+        for (int y = 0; y < size_; y += rows) {
+            const int h = std::min(rows, size_ - y);
+            xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, face_, copyGc_, std::uint16_t(size_),
+                          std::uint16_t(h), 0, std::int16_t(y), 0, screen->root_depth,
+                          std::uint32_t(face.bytesPerLine() * h), face.constScanLine(y));
+        }
+        return true;
+    }
+
+    // The rows of pixels the painter's stroke of the hand covers, each a
+    // rectangle one pixel high.
+    std::vector<xcb_rectangle_t> handRows() const
+    {
+        const double a = second_ * 6 * 3.14159265358979 / 180;
+        const double c = size_ / 2.0;
+        const double r = size_ * 0.41;
+        const QPointF from(c, c), to(c + r * std::sin(a), c - r * std::cos(a));
+        const QRect box = QRectF(from, to).normalized().toAlignedRect().adjusted(-3, -3, 3, 3);
+        QImage stroke(box.size(), QImage::Format_ARGB32_Premultiplied);
+        stroke.fill(Qt::transparent);
+        {
+            QPainter p(&stroke);
+            p.translate(-box.topLeft());
+            p.setPen(QPen(Qt::red, 3));
+            p.drawLine(from, to);
+        }
+        std::vector<xcb_rectangle_t> rows;
+        for (int y = 0; y < box.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(stroke.constScanLine(y));
+            for (int x = 0; x < box.width();) {
+                if (!qAlpha(line[x])) {
+                    ++x;
+                    continue;
+                }
+                const int start = x;
+                while (x < box.width() && qAlpha(line[x]))
+                    ++x;
+                rows.push_back({std::int16_t(box.left() + start), std::int16_t(box.top() + y),
+                                std::uint16_t(x - start), 1});
+            }
+        }
+        return rows;
+    }
+
+    void drawHand()
+    {
+        // A clock keeps a hand's sixty places; so does this.
+        std::vector<xcb_rectangle_t> &rows = places_[std::size_t(second_)];
+        if (rows.empty())
+            rows = handRows();
+        xcb_poly_fill_rectangle(connection_, window_, handGc_, std::uint32_t(rows.size()), rows.data());
+        xcb_flush(connection_);
+        shown_ = &rows;
+    }
+
+    void tick()
+    {
+        if (!prepare())
+            return;
+        if (shown_)
+            for (const xcb_rectangle_t &row : *shown_)
+                xcb_copy_area(connection_, face_, window_, copyGc_, row.x, row.y, row.x, row.y, row.width, 1);
+        drawHand();
+    }
+
+    void aim()
+    {
+        const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+        QTimer::singleShot(int(1000 - ms % 1000 + 2), Qt::PreciseTimer, this, [this] {
+            second_ = int(QDateTime::currentSecsSinceEpoch() % 60);
+            if (isVisible())
+                tick();
+            aim();
+        });
+    }
+
+    int size_;
+    int second_ = 0;
+    xcb_connection_t *connection_ = nullptr;
+    xcb_window_t window_ = 0;
+    xcb_pixmap_t face_ = 0;
+    xcb_gcontext_t copyGc_ = 0, handGc_ = 0;
+    std::vector<xcb_rectangle_t> places_[60];
+    const std::vector<xcb_rectangle_t> *shown_ = nullptr;
+};
+#endif
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const bool tick = argc > 1 && std::strcmp(argv[1], "tick") == 0;
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("empty");
     const int size = argc > 2 ? std::max(16, std::atoi(argv[2])) : 244;
     // Away from the clock, which stands at the top left, and from each other.
-    const QPoint at = argc > 4 ? QPoint(std::atoi(argv[3]), std::atoi(argv[4])) : QPoint(tick ? 700 : 400, 300);
-    std::unique_ptr<QWidget> window =
-        tick ? std::unique_ptr<QWidget>(std::make_unique<TickingWindow>(size)) : std::make_unique<QWidget>();
+    const QPoint at = argc > 4 ? QPoint(std::atoi(argv[3]), std::atoi(argv[4])) : QPoint(mode == "empty" ? 400 : 700, 300);
+    std::unique_ptr<QWidget> window;
+    if (mode == "tick") {
+        window = std::make_unique<TickingWindow>(size);
+    } else if (mode == "server") {
+#ifdef ORBELLE_BENCH_XCB
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+            std::fprintf(stderr, "bench_empty_window: \"server\" needs an X display\n");
+            return 2;
+        }
+        // The widget's window is made at the screen's own pixels.
+        window = std::make_unique<ServerDrawnWindow>(int(std::lround(size * app.devicePixelRatio())));
+#else
+        std::fprintf(stderr, "bench_empty_window: built without X drawing\n");
+        return 2;
+#endif
+    } else {
+        window = std::make_unique<QWidget>();
+    }
     window->resize(size, size);
     window->move(at);
-    window->setWindowTitle(tick ? QStringLiteral("ticking") : QStringLiteral("empty"));
+    window->setWindowTitle(mode);
     window->show();
     return app.exec();
 }

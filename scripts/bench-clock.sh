@@ -7,7 +7,8 @@
 # yardsticks: an empty one for memory (the clock may use at most what it
 # uses, plus 5 MiB, plus the decoded face picture at the screen's scale), and
 # one that repaints a picture and a hand once a second, the least a Qt clock
-# costs. A face is named by its size in pixels, with "@2" for a screen scale
+# costs, and a third that draws the same picture and hand through requests
+# to the X server, as xclock does, instead of into Qt's backing store. A face is named by its size in pixels, with "@2" for a screen scale
 # of 2 (QT_SCALE_FACTOR; xclock is then given the same size on screen).
 #
 #   scripts/bench-clock.sh [CLOCK_PROGRAM]
@@ -97,8 +98,8 @@ start_xvfb() {
     if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
       continue
     fi
-    # Four windows of up to 1300 pixels in a grid.
-    Xvfb ":$n" -screen 0 2600x2600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    # Five windows of up to 1300 pixels in a grid.
+    Xvfb ":$n" -screen 0 3900x2600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     deadline=$((SECONDS + 10))
     while [ $SECONDS -lt $deadline ]; do
@@ -195,20 +196,26 @@ measure() {
   QT_SCALE_FACTOR=$scale "$empty_window" tick "$((size + 2))" 0 1300 2>"$run/ticking.err" &
   local ticking_pid=$!
   pids+=("$ticking_pid")
+  QT_SCALE_FACTOR=$scale "$empty_window" server "$((size + 2))" 2600 0 2>"$run/server.err" &
+  local server_pid=$!
+  pids+=("$server_pid")
 
   sleep "$settle"
   alive OrbelleDo "$clock_pid" "$run/clock.err"
   alive xclock "$xclock_pid" "$run/xclock.err"
   alive "the empty window" "$empty_pid" "$run/empty.err"
   alive "the ticking window" "$ticking_pid" "$run/ticking.err"
+  alive "the server-drawn window" "$server_pid" "$run/server.err"
 
   local paint_lines_before clock_sw0 clock_ns0 xclock_sw0 xclock_ns0 empty_sw0 empty_ns0 ticking_sw0 ticking_ns0
   local clock_sw1 clock_ns1 xclock_sw1 xclock_ns1 empty_sw1 empty_ns1 ticking_sw1 ticking_ns1 t0 t1
+  local server_sw0 server_ns0 server_sw1 server_ns1
   paint_lines_before=$(wc -l <"$run/clock.err")
   read -r clock_sw0 clock_ns0 < <(counters "$clock_pid")
   read -r xclock_sw0 xclock_ns0 < <(counters "$xclock_pid")
   read -r empty_sw0 empty_ns0 < <(counters "$empty_pid")
   read -r ticking_sw0 ticking_ns0 < <(counters "$ticking_pid")
+  read -r server_sw0 server_ns0 < <(counters "$server_pid")
   t0=$(now_ns)
 
   sleep "$seconds"
@@ -217,14 +224,16 @@ measure() {
   read -r xclock_sw1 xclock_ns1 < <(counters "$xclock_pid")
   read -r empty_sw1 empty_ns1 < <(counters "$empty_pid")
   read -r ticking_sw1 ticking_ns1 < <(counters "$ticking_pid")
+  read -r server_sw1 server_ns1 < <(counters "$server_pid")
   t1=$(now_ns)
   alive OrbelleDo "$clock_pid" "$run/clock.err"
   alive xclock "$xclock_pid" "$run/xclock.err"
-  local clock_rss xclock_rss empty_rss ticking_rss
+  local clock_rss xclock_rss empty_rss ticking_rss server_rss
   clock_rss=$(rss_kib "$clock_pid")
   xclock_rss=$(rss_kib "$xclock_pid")
   empty_rss=$(rss_kib "$empty_pid")
   ticking_rss=$(rss_kib "$ticking_pid")
+  server_rss=$(rss_kib "$server_pid")
   stop_since "$mark"
 
   row() {  # row NAME SW0 SW1 NS0 NS1 RSS_KIB
@@ -232,18 +241,19 @@ measure() {
         -v el=$((t1 - t0)) '
       BEGIN {
         secs = el / 1e9
-        printf "%-14s %10.2f %11.1f %8.1f\n", name, sw / secs, ns / 1e6 / secs * 60, rss / 1024
+        printf "%-16s %10.2f %11.1f %8.1f\n", name, sw / secs, ns / 1e6 / secs * 60, rss / 1024
       }'
   }
 
   echo
   echo "Face $face: ${size} px at scale $scale, window ${px} px on screen," \
        "measured for $(awk -v el=$((t1 - t0)) 'BEGIN { printf "%.1f", el / 1e9 }') s"
-  printf '%-14s %10s %11s %8s\n' "" "wakeups/s" "cpu ms/min" "rss MiB"
+  printf '%-16s %10s %11s %8s\n' "" "wakeups/s" "cpu ms/min" "rss MiB"
   row OrbelleDo "$clock_sw0" "$clock_sw1" "$clock_ns0" "$clock_ns1" "$clock_rss"
   row xclock "$xclock_sw0" "$xclock_sw1" "$xclock_ns0" "$xclock_ns1" "$xclock_rss"
   row "empty Qt win" "$empty_sw0" "$empty_sw1" "$empty_ns0" "$empty_ns1" "$empty_rss"
   row "ticking Qt win" "$ticking_sw0" "$ticking_sw1" "$ticking_ns0" "$ticking_ns1" "$ticking_rss"
+  row "server-drawn Qt" "$server_sw0" "$server_sw1" "$server_ns0" "$server_ns1" "$server_rss"
 
   tail -n +"$((paint_lines_before + 1))" "$run/clock.err" |
     awk '$1 == "paint-delay-ms" && $2 ~ /^-?[0-9.]+$/ { print $2 }' |
@@ -252,7 +262,7 @@ measure() {
   # The face picture decoded at the screen's scale: four bytes a pixel.
   awk -v face="$face" -v sw=$((clock_sw1 - clock_sw0)) -v el=$((t1 - t0)) \
       -v cpu_clock=$((clock_ns1 - clock_ns0)) -v cpu_x=$((xclock_ns1 - xclock_ns0)) \
-      -v cpu_qt=$((ticking_ns1 - ticking_ns0)) -v rss="$clock_rss" -v empty="$empty_rss" \
+      -v cpu_qt=$((ticking_ns1 - ticking_ns0)) -v cpu_srv=$((server_ns1 - server_ns0)) -v rss="$clock_rss" -v empty="$empty_rss" \
       -v xrss="$xclock_rss" -v px=$((size * scale)) -v summary="$summary" '
     { d[++n] = $1 }
     END {
@@ -273,9 +283,9 @@ measure() {
         printf "OrbelleDo repaint delay after second boundary: median %.1f ms, max %.1f ms (%d paints)\n",
                median, worst, n
       }
-      printf "%-7s %9.2f %9.0f %9.0f %5.2f %8.1f %8.1f %8.1f %7.1f %7.1f\n", face, sw / secs,
-             cpu_clock / 1e6 / secs * 60, cpu_x / 1e6 / secs * 60, ratio, rss / 1024, budget / 1024,
-             xrss / 1024, median, worst >> summary
+      printf "%-7s %9.2f %9.0f %9.0f %5.2f %8.0f %8.1f %8.1f %8.1f %7.1f %7.1f\n", face, sw / secs,
+             cpu_clock / 1e6 / secs * 60, cpu_x / 1e6 / secs * 60, ratio, cpu_srv / 1e6 / secs * 60,
+             rss / 1024, budget / 1024, xrss / 1024, median, worst >> summary
     }' "$run/delays"
 }
 
@@ -290,6 +300,6 @@ done
 echo
 echo "Summary (load after: $(cut -d' ' -f1-3 /proc/loadavg)); goals: at most 1.2 wake-ups/s," \
      "CPU at most 2 x xclock's, RSS within the budget, hands within 20 ms of the second"
-printf '%-7s %9s %9s %9s %5s %8s %8s %8s %7s %7s\n' face "wakeups/s" "cpu ms/m" "xclock" "x" \
-       "rss MiB" "budget" "xclk rss" "delay" "max"
+printf '%-7s %9s %9s %9s %5s %8s %8s %8s %8s %7s %7s\n' face "wakeups/s" "cpu ms/m" "xclock" "x" \
+       "srv qt" "rss MiB" "budget" "xclk rss" "delay" "max"
 cat "$summary"
