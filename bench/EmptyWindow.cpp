@@ -27,9 +27,21 @@
 
 #ifdef ORBELLE_BENCH_XCB
 #include <xcb/xcb.h>
+
+#include "StrokedPieces.h"
 #endif
 
 namespace {
+
+// Where a hand of SIZE's face points at `second`: both yardsticks draw the
+// same pixels, a round-ended pen 3 pixels wide from the centre to here.
+QPoint handTip(int size, int second)
+{
+    const double a = second * 6 * 3.14159265358979 / 180;
+    const double r = size * 0.41;
+    return QPoint(size / 2 + int(std::lround(r * std::sin(a))), size / 2 - int(std::lround(r * std::cos(a))));
+}
+constexpr int kHandWidth = 3;
 
 class TickingWindow : public QWidget {
 public:
@@ -45,11 +57,9 @@ protected:
     {
         QPainter p(this);
         p.drawImage(0, 0, face_);
-        p.setPen(QPen(Qt::red, 3));
-        const double a = second_ * 6 * 3.14159265358979 / 180;
-        const double c = face_.width() / 2.0;
-        const double r = face_.width() * 0.41;
-        p.drawLine(QPointF(c, c), QPointF(c + r * std::sin(a), c - r * std::cos(a)));
+        p.setPen(QPen(Qt::red, kHandWidth, Qt::SolidLine, Qt::RoundCap));
+        const int size = face_.width();
+        p.drawLine(QPoint(size / 2, size / 2), handTip(size, second_));
     }
 
 private:
@@ -131,38 +141,17 @@ private:
     }
 
     // The rows of pixels the painter's stroke of the hand covers, each a
-    // rectangle one pixel high.
+    // rectangle one pixel high: the rows the clock keeps for its hands.
     std::vector<xcb_rectangle_t> handRows() const
     {
-        const double a = second_ * 6 * 3.14159265358979 / 180;
-        const double c = size_ / 2.0;
-        const double r = size_ * 0.41;
-        const QPointF from(c, c), to(c + r * std::sin(a), c - r * std::cos(a));
-        const QRect box = QRectF(from, to).normalized().toAlignedRect().adjusted(-3, -3, 3, 3);
-        QImage stroke(box.size(), QImage::Format_ARGB32_Premultiplied);
-        stroke.fill(Qt::transparent);
-        {
-            QPainter p(&stroke);
-            p.translate(-box.topLeft());
-            p.setPen(QPen(Qt::red, 3));
-            p.drawLine(from, to);
-        }
-        std::vector<xcb_rectangle_t> rows;
-        for (int y = 0; y < box.height(); ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(stroke.constScanLine(y));
-            for (int x = 0; x < box.width();) {
-                if (!qAlpha(line[x])) {
-                    ++x;
-                    continue;
-                }
-                const int start = x;
-                while (x < box.width() && qAlpha(line[x]))
-                    ++x;
-                rows.push_back({std::int16_t(box.left() + start), std::int16_t(box.top() + y),
-                                std::uint16_t(x - start), 1});
-            }
-        }
-        return rows;
+        const auto rows = orbelle::formqt::StrokedPieces::stroke(QPoint(size_ / 2, size_ / 2),
+                                                                 handTip(size_, second_), kHandWidth);
+        std::vector<xcb_rectangle_t> rectangles;
+        rectangles.reserve(rows.runs.size());
+        for (const auto &run : rows.runs)
+            rectangles.push_back({std::int16_t(rows.corner.x() + run.x), std::int16_t(rows.corner.y() + run.y),
+                                  std::uint16_t(run.length), 1});
+        return rectangles;
     }
 
     void drawHand()

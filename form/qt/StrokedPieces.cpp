@@ -59,9 +59,14 @@ const StrokedPieces::Rows &StrokedPieces::rowsOf(const Key &key)
 {
     if (const Rows *found = known(key))
         return *found;
+    return keep(key, stroke(QPoint(key.x1, key.y1), QPoint(key.x2, key.y2), key.width));
+}
+
+StrokedPieces::Rows StrokedPieces::stroke(QPoint a, QPoint b, int width)
+{
     // Stroked once into a picture of its own, at the same canvas places and
     // moved by whole pixels only, so the rasteriser covers the same pixels.
-    const QPoint a(key.x1, key.y1), b(key.x2, key.y2);
+    const Key key{a.x(), a.y(), b.x(), b.y(), width};
     const QRect box = boxOf(key);
     QImage picture(box.size(), QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
@@ -89,7 +94,7 @@ const StrokedPieces::Rows &StrokedPieces::rowsOf(const Key &key)
         }
     }
     rows.runs.shrink_to_fit();
-    return keep(key, std::move(rows));
+    return rows;
 }
 
 bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen)

@@ -32,6 +32,18 @@ public:
     // The one the canvases share.
     static StrokedPieces &shared();
 
+    struct Run {
+        std::int16_t y, x, length; // from the piece's corner
+    };
+    struct Rows {
+        QPoint corner; // top left of the box the runs are counted from
+        std::vector<Run> runs;
+    };
+    // The rows of pixels the painter covers when it strokes the piece from
+    // `from` to `to` (at most 4096 pixels apart each way) with a solid pen of
+    // `width` pixels and round ends.
+    static Rows stroke(QPoint from, QPoint to, int width);
+
 private:
     struct Key {
         int x1, y1, x2, y2, width;
@@ -39,13 +51,6 @@ private:
     };
     struct KeyHash {
         std::size_t operator()(const Key &k) const;
-    };
-    struct Run {
-        std::int16_t y, x, length; // from the piece's corner
-    };
-    struct Rows {
-        QPoint corner; // top left of the box the runs are counted from
-        std::vector<Run> runs;
     };
     // The canvas pixels a piece's stroking may cover.
     static QRect boxOf(const Key &key);
