@@ -39,12 +39,13 @@ class ServerDrawnTests(YardstickTestCase):
         painted = self.session.spawn([self.program, 'tick', str(SIZE), '0', '0'], 'tick.log')
         drawn = self.session.spawn([self.program, 'server', str(SIZE), '200', '0'], 'server.log')
         painted_window, drawn_window = self.window_of(painted), self.window_of(drawn)
+        places = [self.session.geometry(w) for w in (painted_window, drawn_window)]
         seen = set()
         last = {}
 
         def probe():
             shot = self.session.screenshot()
-            pictures = [shot.crop(*self.session.geometry(w)) for w in (painted_window, drawn_window)]
+            pictures = [shot.crop(*place) for place in places]
             last['pictures'] = pictures
             seen.add(pictures[1].rgb)
             # Before the first paint, the first hand and two ticks after it:
@@ -52,7 +53,8 @@ class ServerDrawnTests(YardstickTestCase):
             return len(seen) >= 4 and pictures[0].rgb == pictures[1].rgb
 
         try:
-            wait_until('the server-drawn window to tick twice and match the painted one', probe, timeout=15)
+            wait_until('the server-drawn window to tick twice and match the painted one', probe, timeout=15,
+                       interval=0.25)
         except AssertionError:
             for name, picture in zip(('painted', 'drawn'), last.get('pictures', ())):
                 picture.save_png(os.path.join(self.shots_dir, 'yardstick-%s.png' % name))
