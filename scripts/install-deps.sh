@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev qt6-qpa-plugins qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev libxcb1-dev qt6-qpa-plugins qt6-translations-l10n
   libgtest-dev libgmock-dev
   libcanberra-dev
   xvfb xauth trayer xdotool x11-utils x11-apps imagemagick faketime python3 openbox

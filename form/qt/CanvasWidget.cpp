@@ -1,9 +1,11 @@
 #include "CanvasWidget.h"
 
+#include <QBackingStore>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include "MouseRouting.h"
 #include "QtBinding.h"
 #include "QtPicture.h"
+#include "ServerDrawing.h"
 
 namespace orbelle::formqt {
 
@@ -26,6 +29,8 @@ CanvasWidget::CanvasWidget(form::PictureBox &box, QtBinding &binding, QWidget *p
     setFocusPolicy(Qt::ClickFocus);
     setAccessibleName(QString::fromStdString(box.displayName()));
 }
+
+CanvasWidget::~CanvasWidget() = default;
 
 QRect CanvasWidget::coverage(const form::Control &control) const
 {
@@ -50,7 +55,8 @@ QRegion CanvasWidget::damage(const form::Control &control) const
 void CanvasWidget::syncContents()
 {
     const form::PictureBoxState &look = box_;
-    if (!(look == lastLook_)) {
+    const bool lookChanged = !(look == lastLook_);
+    if (lookChanged) {
         lastLook_ = look;
         update();
     }
@@ -69,6 +75,7 @@ void CanvasWidget::syncContents()
     // Every tick passes here: the watched controls stay where they are and
     // only those gone from the box are let go.
     ++syncs_;
+    QRegion dirty;
     std::size_t inBox = 0;
     for (form::Control *c : controls) {
         if (c->container() != &box_ || !c->isWindowless())
@@ -85,7 +92,7 @@ void CanvasWidget::syncContents()
         t.seenAt = syncs_;
         if (t.changed()) {
             QRegion now = damage(*c);
-            update(t.region.united(now));
+            dirty += t.region.united(now);
             t.region = std::move(now);
         }
     }
@@ -96,10 +103,112 @@ void CanvasWidget::syncContents()
                 ++it;
                 continue;
             }
-            update(it->second.region);
+            dirty += it->second.region;
             it = tracked_.erase(it);
         }
     }
+    if (!dirty.isEmpty() && (lookChanged || !drawByServer(dirty)))
+        update(dirty);
+}
+
+bool CanvasWidget::drawByServer(const QRegion &dirty)
+{
+    QWidget *top = window();
+    QWindow *handle = top->windowHandle();
+    if (!handle || !handle->isExposed() || !isVisible())
+        return false;
+    if (!server_) {
+        if (serverTried_)
+            return false;
+        serverTried_ = true;
+        server_ = ServerDrawing::on(*top);
+        if (!server_)
+            return false;
+    }
+    if (watchedWindow_ != handle) {
+        if (watchedWindow_)
+            watchedWindow_->removeEventFilter(this);
+        handle->installEventFilter(this);
+        watchedWindow_ = handle;
+    }
+    const qreal dpr = devicePixelRatioF();
+    const int scale = int(dpr);
+    if (scale != dpr || scale < 1 || scale > 4)
+        return false;
+    // The border is painted over the picture along the edges.
+    if (box_.BorderPixels >= 2 && !rect().adjusted(2, 2, -2, -2).contains(dirty.boundingRect()))
+        return false;
+    const QRegion clip = dirty & visibleRegion();
+    if (clip.isEmpty())
+        return true;
+    if (coveredWithin(clip))
+        return false;
+    // Every control the repaint touches tells its rows, or the canvas paints.
+    std::vector<PaintedRows> controls;
+    const CanvasPlace place{contentOrigin(), rect(), &clip, dpr};
+    for (const form::Control *c : box_.form()->controls()) {
+        if (c->container() != &box_ || !c->isWindowless() || !c->Visible || !clip.intersects(coverage(*c)))
+            continue;
+        const auto rows = pieceOf(c->kind()).rows;
+        PaintedRows painted;
+        if (!rows || !rows(*c, place, painted))
+            return false;
+        if (!painted.rows.empty())
+            controls.push_back(std::move(painted));
+    }
+    // The picture in the backing store's own format, as painting uses it.
+    const QImage::Format format =
+        backdropKey_.format == QImage::Format_Invalid ? QImage::Format_RGB32 : backdropKey_.format;
+    if (QImage::toPixelFormat(format).bitsPerPixel() != 32)
+        return false;
+    const QPoint at = mapTo(top, QPoint(0, 0)) * scale;
+    std::vector<QRect> device;
+    device.reserve(std::size_t(clip.rectCount()));
+    for (const QRect &r : clip)
+        device.emplace_back(r.topLeft() * scale + at, r.size() * scale);
+    ServerDrawing::Repaint repaint;
+    repaint.clip.setRects(device.data(), int(device.size()));
+    repaint.canvas = QRect(at, size() * scale);
+    repaint.backdrop = &backdrop(dpr, format);
+    repaint.backdropAt = at + contentOrigin() * scale;
+    repaint.back = toQColor(box_.BackColor).rgb();
+    repaint.rowsAt = at;
+    repaint.controls = &controls;
+    if (!server_->draw(repaint))
+        return false;
+    drawnByServer_ += clip;
+    emit drawn(clip);
+    return true;
+}
+
+bool CanvasWidget::coveredWithin(const QRegion &region) const
+{
+    const auto covers = [&](const QObject *o, const QWidget *parent) {
+        const auto *w = o->isWidgetType() ? static_cast<const QWidget *>(o) : nullptr;
+        return w && w->isVisible() && !w->isWindow() &&
+               region.intersects(QRect(mapFrom(parent, w->geometry().topLeft()), w->size()));
+    };
+    for (const QObject *child : children())
+        if (covers(child, this))
+            return true;
+    // Widgets are stacked in their parent's order: those after the canvas,
+    // or after the ancestor it lies in, are above it.
+    for (const QWidget *w = this; !w->isWindow(); w = w->parentWidget()) {
+        const QObjectList &siblings = w->parentWidget()->children();
+        for (auto it = std::find(siblings.begin(), siblings.end(), w); it != siblings.end(); ++it)
+            if (*it != w && covers(*it, w->parentWidget()))
+                return true;
+    }
+    return false;
+}
+
+bool CanvasWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    // Qt shows its backing store's copy of an exposed window as it is; what
+    // the server drew is painted into it first.
+    if (event->type() == QEvent::Expose && watched == watchedWindow_ && !drawnByServer_.isEmpty())
+        update(drawnByServer_);
+    return QWidget::eventFilter(watched, event);
 }
 
 void CanvasWidget::paintEvent(QPaintEvent *event)
@@ -108,6 +217,12 @@ void CanvasWidget::paintEvent(QPaintEvent *event)
     // The painter keeps to the event's region by itself: the backing store
     // gives it as the system clip, which a second clip would only repeat.
     const QRegion &dirty = event->region();
+    // A grab into a picture paints as well, but leaves the screen's copy
+    // of the window as it was.
+    QBackingStore *store = backingStore();
+    const bool onScreen = store && p.paintEngine() && p.paintEngine()->paintDevice() == store->paintDevice();
+    if (onScreen && !drawnByServer_.isEmpty())
+        drawnByServer_ -= dirty;
     paintBackdrop(p, dirty);
     const QRect all = rect();
     for (const form::Control *c : box_.form()->controls()) {
@@ -136,6 +251,8 @@ void CanvasWidget::paintEvent(QPaintEvent *event)
         p.drawLine(in.bottomLeft(), in.bottomRight());
         p.drawLine(in.topRight(), in.bottomRight());
     }
+    if (onScreen)
+        emit drawn(dirty);
 }
 
 const QImage &CanvasWidget::backdrop(qreal dpr, QImage::Format format)

@@ -10,10 +10,17 @@
 // backing store's pixel format) and copied row by row into the backing store
 // where a repaint exposes it, so that a repaint costs the same at any picture
 // size and never hands work to the painter's thread pool.
+//
+// On an X server a repaint that only lines and the picture make up is sent
+// as requests for the server to draw (ServerDrawing) rather than painted:
+// the program then touches none of the face's pixels at a tick. What was
+// drawn so is painted again, from the model, before Qt next shows its own
+// copy of the window (when the window is exposed).
 
 #include <QImage>
 #include <QRect>
 #include <QRegion>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -25,17 +32,25 @@
 namespace orbelle::formqt {
 
 class QtBinding;
+class ServerDrawing;
 
 class CanvasWidget : public QWidget {
     Q_OBJECT
 public:
     CanvasWidget(form::PictureBox &box, QtBinding &binding, QWidget *parent);
+    ~CanvasWidget() override;
 
     // Marks for repainting whatever changed since the last call.
     void syncContents();
     form::PictureBox &box() { return box_; }
 
+signals:
+    // After every repaint, by the painter or by the X server: the canvas
+    // pixels repainted.
+    void drawn(const QRegion &region);
+
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -60,6 +75,11 @@ private:
     // one of them changes.
     const QImage &backdrop(qreal dpr, QImage::Format format);
     QPoint contentOrigin() const { return QPoint(box_.BorderPixels, box_.BorderPixels); }
+    // Has the X server draw `dirty`; false where it cannot, and the
+    // canvas is to be repainted as usual.
+    bool drawByServer(const QRegion &dirty);
+    // Whether a widget above the canvas covers part of `region`.
+    bool coveredWithin(const QRegion &region) const;
     void paintControl(class QPainter &painter, const form::Control &control, const QRegion &repainting);
     // The event's position in twips from the content area's corner.
     QPointF twipsAt(const class QMouseEvent *event) const;
@@ -79,6 +99,12 @@ private:
         int backColor = -1;
         bool operator==(const BackdropKey &) const = default;
     } backdropKey_;
+    std::unique_ptr<ServerDrawing> server_;
+    bool serverTried_ = false;
+    QPointer<class QWindow> watchedWindow_; // whose exposures have the server's pixels painted again
+    // Canvas pixels the server drew since the canvas last painted them: the
+    // backing store holds older pixels there.
+    QRegion drawnByServer_;
 };
 
 } // namespace orbelle::formqt

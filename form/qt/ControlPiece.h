@@ -10,7 +10,9 @@
 #include <QRect>
 #include <QRegion>
 #include <QWidget>
+#include <QtGui/qrgb.h>
 #include <functional>
+#include <vector>
 
 #include "Control.h"
 
@@ -51,6 +53,14 @@ struct CanvasPlace {
     qreal scale = 1;
 };
 
+// What a windowless control puts on a canvas whose pixels the X server
+// draws: rows of device pixels in one opaque colour.
+struct PaintedRows {
+    QRgb colour = 0;
+    bool maskNotPen = false; // clears the colour's bits from the pixels beneath instead of replacing them
+    std::vector<QRect> rows; // device pixels of the canvas widget, a row high each
+};
+
 struct ControlPiece {
     PieceItem (*make)(form::Control &control, const PieceContext &at) = nullptr;
     // For a control its canvas paints: a check that compares the control's
@@ -63,6 +73,11 @@ struct ControlPiece {
     // it changes (by default the same).
     QRect (*coverage)(const form::Control &control, const CanvasPlace &at) = nullptr;
     QRegion (*damage)(const form::Control &control, const CanvasPlace &at) = nullptr;
+    // For a canvas the X server draws: the rows the visible control covers
+    // where it may touch `at.repainting`, the very pixels `paint` gives at
+    // the whole-number scale `at.scale`. False where it cannot tell them, and
+    // the canvas then paints. None for kinds that are only painted.
+    bool (*rows)(const form::Control &control, const CanvasPlace &at, PaintedRows &out) = nullptr;
     // Not painted at all where its coverage misses the repainted area: its
     // painting costs the same however much of it the clip leaves.
     bool skippedOutsideRepaint = false;

@@ -76,27 +76,16 @@ struct Stroked {
 void drawPiece(QPainter &p, QPoint from, QPoint to, const std::optional<Filled> &filled,
                const std::optional<Stroked> &stroked, bool firstPiece)
 {
-    if (!filled) {
-        if (stroked && StrokedPieces::shared().draw(p, from, to, stroked->width, stroked->colour, stroked->maskNotPen))
-            return;
-        if (from == to)
-            p.drawPoint(from);
-        else
-            p.drawLine(from, to);
+    if (filled) {
+        StrokedPieces::fill(p, from, to, filled->half, firstPiece);
         return;
     }
-    const QPointF a(from), b(to);
-    const QPointF d = b - a;
-    const double length = std::hypot(d.x(), d.y());
-    if (length > 0) {
-        const QPointF n(-d.y() / length * filled->half, d.x() / length * filled->half);
-        const QPointF band[4] = {a + n, b + n, b - n, a - n};
-        p.drawPolygon(band, 4);
-    }
-    if (firstPiece)
-        p.drawEllipse(a, filled->half, filled->half);
-    if (length > 0 || !firstPiece)
-        p.drawEllipse(b, filled->half, filled->half);
+    if (stroked && StrokedPieces::shared().draw(p, from, to, stroked->width, stroked->colour, stroked->maskNotPen))
+        return;
+    if (from == to)
+        p.drawPoint(from);
+    else
+        p.drawLine(from, to);
 }
 
 // The raster engine hands a fill of more than about a hundred spans (device
@@ -105,9 +94,10 @@ void drawPiece(QPainter &p, QPoint from, QPoint to, const std::optional<Filled> 
 // pixels, and both draw modes give the same pixel when it is drawn twice.
 // A piece whose box, widened by the pen, misses the repainted area is left
 // out: the clip would keep all of its pixels off the canvas anyway, but its
-// stroking would cost the same.
-void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *repainting,
-                  const std::optional<Filled> &filled, const std::optional<Stroked> &stroked)
+// stroking would cost the same. Calls `each(from, to, firstPiece)` for the
+// pieces kept.
+template <typename Each>
+void forEachPiece(QPoint a, QPoint b, double scale, int reach, const QRegion *repainting, Each &&each)
 {
     const auto touches = [&](QPoint from, QPoint to) {
         return !repainting || repainting->intersects(QRect(from, to).normalized().adjusted(-reach, -reach, reach, reach));
@@ -115,12 +105,11 @@ void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *rep
     // A stub shorter than a pixel still shows, as a dot the pen's width.
     if (a == b) {
         if (touches(a, b))
-            drawPiece(p, a, b, filled, stroked, true);
+            each(a, b, true);
         return;
     }
     constexpr int kMaxRows = 80;
-    const double scale = std::max(1.0, std::abs(p.deviceTransform().m22()));
-    const int rows = int(std::ceil(std::abs(b.y() - a.y()) * scale));
+    const int rows = int(std::ceil(std::abs(b.y() - a.y()) * std::max(1.0, scale)));
     const int pieces = std::max(1, (rows + kMaxRows - 1) / kMaxRows);
     QPoint from = a;
     for (int i = 1; i <= pieces; ++i) {
@@ -128,7 +117,7 @@ void drawInPieces(QPainter &p, QPoint a, QPoint b, int reach, const QRegion *rep
                                       : QPoint(a.x() + int(std::lround(double(b.x() - a.x()) * i / pieces)),
                                                a.y() + int(std::lround(double(b.y() - a.y()) * i / pieces)));
         if (touches(from, to))
-            drawPiece(p, from, to, filled, stroked, i == 1);
+            each(from, to, i == 1);
         from = to;
     }
 }
@@ -161,10 +150,37 @@ void paintLine(QPainter &p, const form::Control &control, const CanvasPlace &at)
     p.setCompositionMode(line.Mode == form::DrawMode::MaskNotPen
                              ? QPainter::RasterOp_NotSourceAndDestination
                              : QPainter::CompositionMode_SourceOver);
-    drawInPieces(p, ends->first, ends->second, reachOf(line), at.repainting, filled, stroked);
+    forEachPiece(ends->first, ends->second, std::abs(t.m22()), reachOf(line), at.repainting,
+                 [&](QPoint from, QPoint to, bool first) { drawPiece(p, from, to, filled, stroked, first); });
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (filled)
         p.setBrush(Qt::NoBrush);
+}
+
+// A solid wide line's rows of device pixels, piece by piece as it is
+// painted: stroked at the design's own scale, filled on a denser screen.
+bool lineRows(const form::Control &control, const CanvasPlace &at, PaintedRows &out)
+{
+    const auto &line = static_cast<const form::Line &>(control);
+    const auto ends = linePixels(line, at.origin, at.canvas);
+    if (line.BorderStyle == form::PenStyle::Transparent || !ends)
+        return true;
+    const int scale = int(at.scale);
+    if (toQtPenStyle(line.BorderStyle) != Qt::SolidLine || line.BorderWidth < 2 || line.BorderWidth > 64 ||
+        scale != at.scale || scale < 1 || scale > 4)
+        return false;
+    // A piece's runs are counted in 16 bits from its corner.
+    const QPoint span = ends->second - ends->first;
+    if ((std::max(std::abs(span.x()), std::abs(span.y())) + line.BorderWidth + 4) * scale > 32000)
+        return false;
+    out.colour = toQColor(line.BorderColor).rgb();
+    out.maskNotPen = line.Mode == form::DrawMode::MaskNotPen;
+    forEachPiece(ends->first, ends->second, scale, reachOf(line), at.repainting, [&](QPoint from, QPoint to, bool first) {
+        const StrokedPieces::Rows &rows = StrokedPieces::shared().rows(from, to, line.BorderWidth, scale, first);
+        for (const StrokedPieces::Run &run : rows.runs)
+            out.rows.emplace_back(rows.corner.x() + run.x, rows.corner.y() + run.y, run.length, 1);
+    });
+    return true;
 }
 
 // The box around the line's ends on the canvas, padded by its width.
@@ -251,6 +267,7 @@ ControlPiece LinePiece()
             .paint = &paintLine,
             .coverage = &lineCoverage,
             .damage = &lineDamage,
+            .rows = &lineRows,
             .skippedOutsideRepaint = true};
 }
 

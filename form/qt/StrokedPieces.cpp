@@ -14,7 +14,7 @@ namespace orbelle::formqt {
 std::size_t StrokedPieces::KeyHash::operator()(const Key &k) const
 {
     std::size_t h = 0;
-    for (const int v : {k.x1, k.y1, k.x2, k.y2, k.width})
+    for (const int v : {k.x1, k.y1, k.x2, k.y2, k.width, k.scale * 2 + int(k.firstPiece)})
         h = h * 1000003u ^ std::size_t(std::uint32_t(v));
     return h;
 }
@@ -59,27 +59,55 @@ const StrokedPieces::Rows &StrokedPieces::rowsOf(const Key &key)
 {
     if (const Rows *found = known(key))
         return *found;
-    return keep(key, stroke(QPoint(key.x1, key.y1), QPoint(key.x2, key.y2), key.width));
+    return keep(key, rasterise(key));
 }
 
 StrokedPieces::Rows StrokedPieces::stroke(QPoint a, QPoint b, int width)
 {
-    // Stroked once into a picture of its own, at the same canvas places and
-    // moved by whole pixels only, so the rasteriser covers the same pixels.
-    const Key key{a.x(), a.y(), b.x(), b.y(), width};
+    return rasterise(Key{a.x(), a.y(), b.x(), b.y(), width});
+}
+
+void StrokedPieces::fill(QPainter &p, QPointF a, QPointF b, double half, bool firstPiece)
+{
+    const QPointF d = b - a;
+    const double length = std::hypot(d.x(), d.y());
+    if (length > 0) {
+        const QPointF n(-d.y() / length * half, d.x() / length * half);
+        const QPointF band[4] = {a + n, b + n, b - n, a - n};
+        p.drawPolygon(band, 4);
+    }
+    if (firstPiece)
+        p.drawEllipse(a, half, half);
+    if (length > 0 || !firstPiece)
+        p.drawEllipse(b, half, half);
+}
+
+StrokedPieces::Rows StrokedPieces::rasterise(const Key &key)
+{
+    // Drawn once into a picture of its own, at the same canvas places and
+    // moved by whole device pixels only, so the rasteriser covers the same
+    // pixels.
+    const QPoint a(key.x1, key.y1), b(key.x2, key.y2);
     const QRect box = boxOf(key);
-    QImage picture(box.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage picture(box.size() * key.scale, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     {
         QPainter q(&picture);
+        q.scale(key.scale, key.scale);
         q.translate(-box.topLeft());
-        q.setPen(QPen(Qt::white, key.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        if (a == b)
-            q.drawPoint(a);
-        else
-            q.drawLine(a, b);
+        if (key.scale == 1) {
+            q.setPen(QPen(Qt::white, key.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            if (a == b)
+                q.drawPoint(a);
+            else
+                q.drawLine(a, b);
+        } else {
+            q.setPen(Qt::NoPen);
+            q.setBrush(Qt::white);
+            fill(q, a, b, key.width / 2.0, key.firstPiece);
+        }
     }
-    Rows rows{box.topLeft(), {}};
+    Rows rows{box.topLeft() * key.scale, {}};
     for (int y = 0; y < picture.height(); ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
         for (int x = 0; x < picture.width();) {
@@ -95,6 +123,24 @@ StrokedPieces::Rows StrokedPieces::stroke(QPoint a, QPoint b, int width)
     }
     rows.runs.shrink_to_fit();
     return rows;
+}
+
+bool StrokedPieces::worthKeeping(const Key &key)
+{
+    if (known(key))
+        return true;
+    if (drawnOnce_.size() >= kMostDrawnOnce)
+        drawnOnce_.clear();
+    return !drawnOnce_.insert(KeyHash()(key)).second;
+}
+
+const StrokedPieces::Rows &StrokedPieces::rows(QPoint from, QPoint to, int width, int scale, bool firstPiece)
+{
+    const Key key{from.x(), from.y(), to.x(), to.y(), width, scale, scale > 1 && firstPiece};
+    if (worthKeeping(key))
+        return rowsOf(key);
+    once_ = rasterise(key);
+    return once_;
 }
 
 bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor colour, bool maskNotPen)
@@ -115,12 +161,8 @@ bool StrokedPieces::draw(QPainter &p, QPoint from, QPoint to, int width, QColor 
         return false;
 
     const Key key{from.x(), from.y(), to.x(), to.y(), width};
-    if (!known(key)) {
-        if (drawnOnce_.size() >= kMostDrawnOnce)
-            drawnOnce_.clear();
-        if (drawnOnce_.insert(KeyHash()(key)).second)
-            return false;
-    }
+    if (!worthKeeping(key))
+        return false;
     const Rows &rows = rowsOf(key);
     const QPoint shift = rows.corner + QPoint(int(t.dx()), int(t.dy()));
     // The part of the device the painter may paint: its system clip (what

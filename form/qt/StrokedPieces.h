@@ -44,17 +44,38 @@ public:
     // `width` pixels and round ends.
     static Rows stroke(QPoint from, QPoint to, int width);
 
+    // On a denser screen a wide line's piece is filled instead: a band
+    // `half` canvas pixels either side of its path and a round end at `to`,
+    // and at `from` as well on a line's first piece. The painter's pen is
+    // left off and its brush used.
+    static void fill(QPainter &p, QPointF from, QPointF to, double half, bool firstPiece);
+
+    // The rows of device pixels a solid line's piece covers on a canvas
+    // drawn at `scale` device pixels to a canvas pixel (a whole number from
+    // 1 to 4): stroked at 1, filled above, each as the canvas paints it.
+    // The corner is in device pixels. Kept as drawn pieces are; the answer
+    // holds until the next call.
+    const Rows &rows(QPoint from, QPoint to, int width, int scale, bool firstPiece);
+
 private:
     struct Key {
         int x1, y1, x2, y2, width;
+        int scale = 1;           // device pixels to a canvas pixel
+        bool firstPiece = false; // filled with a round end at its start too; stroked pieces always have both
         bool operator==(const Key &) const = default;
     };
+    static Rows rasterise(const Key &key);
+    // The rows of a piece not seen before are worked out and kept only
+    // from its second drawing on; until then they are here.
+    Rows once_;
     struct KeyHash {
         std::size_t operator()(const Key &k) const;
     };
     // The canvas pixels a piece's stroking may cover.
     static QRect boxOf(const Key &key);
     const Rows &rowsOf(const Key &key);
+    // Whether the piece is known, or seen before and worth keeping from now.
+    bool worthKeeping(const Key &key);
     const Rows *known(const Key &key);
     const Rows &keep(const Key &key, Rows rows);
 

@@ -6,6 +6,8 @@
 // QT_SCALE_FACTOR=2.
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
@@ -17,6 +19,7 @@
 #include <optional>
 #include <string>
 
+#include "CanvasWidget.h"
 #include "SampleForm.h"
 #include "TestSupport.h"
 
@@ -25,18 +28,23 @@ namespace {
 
 constexpr int kRed = 255;
 
-// Records the region of each paint of the widget it watches.
-class PaintRegions : public QObject {
+// Records the region of each repaint of a canvas, painted or drawn by the
+// X server, while it lives.
+class PaintRegions {
 public:
+    explicit PaintRegions(QWidget *canvas)
+        : connection_(QObject::connect(qobject_cast<CanvasWidget *>(canvas), &CanvasWidget::drawn,
+                                       [this](const QRegion &region) { regions.push_back(region); }))
+    {
+    }
+    ~PaintRegions() { QObject::disconnect(connection_); }
+    PaintRegions(const PaintRegions &) = delete;
+    PaintRegions &operator=(const PaintRegions &) = delete;
+
     std::vector<QRegion> regions;
 
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            regions.push_back(static_cast<QPaintEvent *>(event)->region());
-        return false;
-    }
+private:
+    QMetaObject::Connection connection_;
 };
 
 long long areaOf(const QRegion &region)
@@ -94,11 +102,9 @@ protected:
     // when it did not within two seconds.
     QRegion repaintedAfter(const std::function<void()> &change)
     {
-        PaintRegions watch;
-        canvas->installEventFilter(&watch);
+        PaintRegions watch(canvas);
         change();
         const bool painted = waitFor([&] { return !watch.regions.empty(); }, 2000);
-        canvas->removeEventFilter(&watch);
         QRegion all;
         for (const QRegion &r : watch.regions)
             all += r;
@@ -274,8 +280,7 @@ TEST_F(CanvasPaintTest, LineRepaintsOnlyWhenItsPixelsChange)
     show(whiteThenBlack(300, 240, 150));
     placeLine1(10, 10, 200, 150);
     pump(30);
-    PaintRegions watch;
-    canvas->installEventFilter(&watch);
+    PaintRegions watch(canvas);
     const struct {
         const char *what;
         float dx2, dy2; // twips added to the line's end
@@ -299,7 +304,6 @@ TEST_F(CanvasPaintTest, LineRepaintsOnlyWhenItsPixelsChange)
             EXPECT_TRUE(watch.regions.empty());
         }
     }
-    canvas->removeEventFilter(&watch);
 }
 
 // Voluntary context switches of the threads of the painter's pool so far:
@@ -393,6 +397,90 @@ TEST_F(CanvasPaintTest, UnderAScreenScaleTheFaceIsSmoothAndTheLinesSharp)
         const bool inside = y >= top && y < top + rows;
         EXPECT_EQ(colourAt(onScreen, int(27 * dpr), y) == kRed, inside) << "device row " << y;
     }
+}
+
+class OnXServerTest : public CanvasPaintTest {
+protected:
+    void SetUp() override
+    {
+        CanvasPaintTest::SetUp();
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "runs on an X server (QT_QPA_PLATFORM=xcb)";
+        show(whiteThenBlack(120, 80, 60));
+        placeLine1(30, 25, 58, 25);
+        ASSERT_TRUE(waitFor([&] { return shows(window->grab()); }, 2000));
+    }
+
+    // Whether the screen holds what the window's own painting draws.
+    bool shows(const QPixmap &painted) { return screen() == painted.toImage().convertToFormat(QImage::Format_RGB32); }
+
+    // Moves Line1's end and tells whether the canvas painted (rather than
+    // had the server draw) the move.
+    bool paintedMoving(int x2, int y2)
+    {
+        struct PaintCount : QObject {
+            int paints = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } count;
+        canvas->installEventFilter(&count);
+        placeLine1(30, 25, x2, y2);
+        pump(30);
+        canvas->removeEventFilter(&count);
+        return count.paints > 0;
+    }
+};
+
+TEST_F(OnXServerTest, LeavesToThePainterOnlyWhatTheServerCannotDraw)
+{
+    const struct {
+        const char *what;
+        std::function<void(SampleForm &)> setUp;
+        bool painted;
+    } rows[] = {
+        {"a hand over the picture and a line", [](SampleForm &) {}, false},
+        {"a hand crossing a dotted line", [](SampleForm &f) { f.Line2.BorderStyle = form::PenStyle::Dot; }, true},
+        {"a hand under a button", [](SampleForm &f) { f.Command1.Move(300, 300, 900, 375); }, true},
+        {"a hand beside a button", [](SampleForm &f) { f.Command1.Move(300, 900, 900, 300); }, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        form.Line2.X1 = 45 * 15;
+        form.Line2.Y1 = 5 * 15;
+        form.Line2.X2 = 45 * 15;
+        form.Line2.Y2 = 45 * 15;
+        row.setUp(form);
+        binding.syncAll();
+        pump(30);
+        for (const int y : {20, 28, 23}) {
+            EXPECT_EQ(paintedMoving(58, y), row.painted);
+            const QPixmap painted = window->grab();
+            EXPECT_TRUE(waitFor([&] { return shows(painted); }, 2000)) << "the screen differs from the painting";
+        }
+        form.Line2.BorderStyle = form::PenStyle::Solid;
+        form.Command1.Move(3900, 600, 1500, 375);
+    }
+}
+
+TEST_F(OnXServerTest, WhatTheServerDrewStaysWhenTheWindowIsUncovered)
+{
+    // The backing store still holds the hand's old place; once another
+    // window has lain over the canvas, the screen must show the new one.
+    ASSERT_FALSE(paintedMoving(58, 40)) << "the move was painted, not drawn by the server";
+    const QPixmap moved = window->grab();
+    ASSERT_TRUE(waitFor([&] { return shows(moved); }, 2000));
+    QWidget cover;
+    cover.setWindowFlags(Qt::FramelessWindowHint);
+    cover.setAutoFillBackground(true);
+    cover.setPalette(QPalette(Qt::darkGreen));
+    cover.setGeometry(QRect(window->mapToGlobal(QPoint(0, 0)), window->size()));
+    cover.show();
+    ASSERT_TRUE(waitFor([&] { return !shows(moved); }, 2000)) << "the cover did not show";
+    cover.hide();
+    EXPECT_TRUE(waitFor([&] { return shows(moved); }, 2000)) << "the uncovered window shows the old place";
 }
 
 } // namespace
