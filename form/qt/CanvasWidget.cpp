@@ -144,17 +144,21 @@ bool CanvasWidget::drawByServer(const QRegion &dirty)
     if (coveredWithin(clip))
         return false;
     // Every control the repaint touches tells its rows, or the canvas paints.
-    std::vector<PaintedRows> controls;
+    // (Their lists are kept from tick to tick, so as not to allocate them
+    // at each.)
+    std::size_t used = 0;
     const CanvasPlace place{contentOrigin(), rect(), &clip, dpr};
     for (const form::Control *c : box_.form()->controls()) {
         if (c->container() != &box_ || !c->isWindowless() || !c->Visible || !clip.intersects(coverage(*c)))
             continue;
         const auto rows = pieceOf(c->kind()).rows;
-        PaintedRows painted;
+        if (used == serverRows_.size())
+            serverRows_.emplace_back();
+        PaintedRows &painted = serverRows_[used];
+        painted.rows.clear();
         if (!rows || !rows(*c, place, painted))
             return false;
-        if (!painted.rows.empty())
-            controls.push_back(std::move(painted));
+        used += !painted.rows.empty();
     }
     // The picture in the backing store's own format, as painting uses it.
     const QImage::Format format =
@@ -173,7 +177,7 @@ bool CanvasWidget::drawByServer(const QRegion &dirty)
     repaint.backdropAt = at + contentOrigin() * scale;
     repaint.back = toQColor(box_.BackColor).rgb();
     repaint.rowsAt = at;
-    repaint.controls = &controls;
+    repaint.controls = std::span<const PaintedRows>(serverRows_.data(), used);
     if (!server_->draw(repaint))
         return false;
     drawnByServer_ += clip;

@@ -26,6 +26,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "ControlPiece.h"
 #include "MouseRouting.h"
 #include "PictureBox.h"
 
@@ -105,6 +106,7 @@ private:
     // Canvas pixels the server drew since the canvas last painted them: the
     // backing store holds older pixels there.
     QRegion drawnByServer_;
+    std::vector<PaintedRows> serverRows_; // the controls' rows for the server, kept for their memory
 };
 
 } // namespace orbelle::formqt

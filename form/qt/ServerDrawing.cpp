@@ -180,16 +180,15 @@ bool ServerDrawing::draw(const Repaint &repaint)
                       std::int16_t(copied.y() - shown.y()), std::int16_t(copied.x()), std::int16_t(copied.y()),
                       std::uint16_t(copied.width()), std::uint16_t(copied.height()));
 
-    if (repaint.controls)
-        for (const PaintedRows &control : *repaint.controls) {
-            // "Not pen and destination" keeps of each pixel the bits the
-            // colour lacks.
-            x.setFunction(control.maskNotPen ? XCB_GX_AND_INVERTED : XCB_GX_COPY, control.colour & 0xffffffu);
-            x.rectangles.clear();
-            for (const QRect &r : control.rows)
-                x.rectangles.push_back(rectangle(r, repaint.rowsAt));
-            x.fill(x.rectangles);
-        }
+    for (const PaintedRows &control : repaint.controls) {
+        // "Not pen and destination" keeps of each pixel the bits the colour
+        // lacks.
+        x.setFunction(control.maskNotPen ? XCB_GX_AND_INVERTED : XCB_GX_COPY, control.colour & 0xffffffu);
+        x.rectangles.clear();
+        for (const QRect &r : control.rows)
+            x.rectangles.push_back(rectangle(r, repaint.rowsAt));
+        x.fill(x.rectangles);
+    }
     xcb_flush(x.c);
     return true;
 }

@@ -21,7 +21,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <memory>
-#include <vector>
+#include <span>
 
 #include "ControlPiece.h"
 
@@ -43,7 +43,7 @@ public:
         QPoint backdropAt;     // its top left, in the same pixels
         QRgb back = 0;         // shown where the backdrop is not
         QPoint rowsAt;         // where the canvas's device pixel 0,0 of the rows lies in the window
-        const std::vector<PaintedRows> *controls = nullptr; // bottom first
+        std::span<const PaintedRows> controls; // bottom first
     };
     // Sends the repaint. False, having sent nothing, where the window has
     // been made again as one this cannot draw on.

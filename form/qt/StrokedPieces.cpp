@@ -86,11 +86,17 @@ StrokedPieces::Rows StrokedPieces::rasterise(const Key &key)
 {
     // Drawn once into a picture of its own, at the same canvas places and
     // moved by whole device pixels only, so the rasteriser covers the same
-    // pixels.
+    // pixels. The picture is kept for the next piece: painting on a new one
+    // sets up a paint engine each time.
     const QPoint a(key.x1, key.y1), b(key.x2, key.y2);
     const QRect box = boxOf(key);
-    QImage picture(box.size() * key.scale, QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::transparent);
+    const QSize size = box.size() * key.scale;
+    thread_local QImage picture;
+    if (picture.width() < size.width() || picture.height() < size.height())
+        picture = QImage(picture.size().expandedTo(size), QImage::Format_ARGB32_Premultiplied);
+    // Only the box is cleared and read: the pen keeps within it.
+    for (int y = 0; y < size.height(); ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(picture.scanLine(y)), size.width(), 0u);
     {
         QPainter q(&picture);
         q.scale(key.scale, key.scale);
@@ -108,15 +114,16 @@ StrokedPieces::Rows StrokedPieces::rasterise(const Key &key)
         }
     }
     Rows rows{box.topLeft() * key.scale, {}};
-    for (int y = 0; y < picture.height(); ++y) {
+    const int width = size.width();
+    for (int y = 0; y < size.height(); ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
-        for (int x = 0; x < picture.width();) {
-            if (qAlpha(line[x]) == 0) {
+        for (int x = 0; x < width;) {
+            if (line[x] == 0) {
                 ++x;
                 continue;
             }
             const int start = x;
-            while (x < picture.width() && qAlpha(line[x]) != 0)
+            while (x < width && line[x] != 0)
                 ++x;
             rows.runs.push_back({std::int16_t(y), std::int16_t(start), std::int16_t(x - start)});
         }

@@ -86,6 +86,50 @@ TEST(StrokedPiecesTest, RowsGiveThePaintersOwnPixels)
     }
 }
 
+TEST(StrokedPiecesTest, RowsAtAScaleAreThoseTheCanvasPaints)
+{
+    // Stroked at the design's scale, filled above it; the rows, laid at
+    // the same place, cover exactly the device pixels the painter covers.
+    const struct {
+        QPoint a, b;
+        int width;
+    } pieces[] = {{{10, 12}, {50, 40}, 3}, {{40, 5}, {12, 30}, 2}, {{25, 25}, {25, 25}, 3}, {{5, 20}, {55, 21}, 4}};
+    StrokedPieces store;
+    for (const int scale : {1, 2, 3})
+        for (const bool first : {true, false})
+            for (const auto &piece : pieces) {
+                SCOPED_TRACE("scale " + std::to_string(scale) + (first ? " first piece " : " later piece ") +
+                             std::to_string(piece.a.x()) + "," + std::to_string(piece.a.y()));
+                QImage want(64 * scale, 48 * scale, QImage::Format_RGB32);
+                want.fill(Qt::black);
+                {
+                    QPainter p(&want);
+                    p.scale(scale, scale);
+                    if (scale == 1) {
+                        p.setPen(QPen(Qt::white, piece.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                        if (piece.a == piece.b)
+                            p.drawPoint(piece.a);
+                        else
+                            p.drawLine(piece.a, piece.b);
+                    } else {
+                        p.setPen(Qt::NoPen);
+                        p.setBrush(Qt::white);
+                        StrokedPieces::fill(p, piece.a, piece.b, piece.width / 2.0, first);
+                    }
+                }
+                // Asked three times: worked out, kept, then found.
+                for (int ask = 0; ask < 3; ++ask) {
+                    QImage got(want.size(), QImage::Format_RGB32);
+                    got.fill(Qt::black);
+                    const StrokedPieces::Rows &rows = store.rows(piece.a, piece.b, piece.width, scale, first);
+                    for (const StrokedPieces::Run &run : rows.runs)
+                        for (int x = 0; x < run.length; ++x)
+                            got.setPixel(rows.corner + QPoint(run.x + x, run.y), 0xffffffffu);
+                    EXPECT_EQ(got, want) << "ask " << ask;
+                }
+            }
+}
+
 TEST(StrokedPiecesTest, LeavesToThePainterWhatItCannotDrawTheSame)
 {
     QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
