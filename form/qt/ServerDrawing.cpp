@@ -67,6 +67,7 @@ xcb_rectangle_t rectangle(const QRect &r, QPoint at = {})
 struct ServerDrawing::X {
     xcb_connection_t *c = nullptr;
     xcb_window_t window = 0;
+    bool usable = false;
     // One context for everything drawn: no GraphicsExpose or NoExpose
     // events (each would wake the program), its clip the repaint's.
     xcb_gcontext_t gc = 0;
@@ -80,26 +81,30 @@ struct ServerDrawing::X {
             return; // the connection went with the application
         if (picture)
             xcb_free_pixmap(c, picture);
-        xcb_free_gc(c, gc);
+        if (gc)
+            xcb_free_gc(c, gc);
     }
 
+    // Draws on `w` from now on; false where it cannot. Asks the server
+    // about a window once only.
     bool aimAt(xcb_window_t w)
     {
         if (w == window)
-            return true;
-        if (!drawable(c, w))
-            return false;
+            return usable;
         if (gc)
             xcb_free_gc(c, gc);
         if (picture)
             xcb_free_pixmap(c, picture);
-        picture = 0;
+        gc = picture = 0;
         pictureKey = 0;
         window = w;
-        gc = xcb_generate_id(c);
-        const std::uint32_t noExposures = 0;
-        xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
-        return true;
+        usable = drawable(c, w);
+        if (usable) {
+            gc = xcb_generate_id(c);
+            const std::uint32_t noExposures = 0;
+            xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+        }
+        return usable;
     }
 
     // The backdrop in a pixmap of the server's, sent when it is new.
