@@ -144,8 +144,8 @@ private:
     // rectangle one pixel high: the rows the clock keeps for its hands.
     std::vector<xcb_rectangle_t> handRows() const
     {
-        const auto rows = orbelle::formqt::StrokedPieces::stroke(QPoint(size_ / 2, size_ / 2),
-                                                                 handTip(size_, second_), kHandWidth);
+        const auto &rows = orbelle::formqt::StrokedPieces::shared().rows(
+            QPoint(size_ / 2, size_ / 2), handTip(size_, second_), kHandWidth, 1, true);
         std::vector<xcb_rectangle_t> rectangles;
         rectangles.reserve(rows.runs.size());
         for (const auto &run : rows.runs)

@@ -115,20 +115,25 @@ bool CanvasWidget::drawByServer(const QRegion &dirty)
 {
     QWidget *top = window();
     QWindow *handle = top->windowHandle();
-    if (!handle || !handle->isExposed() || !isVisible())
+    // The server draws on the top-level's own X window: not where the
+    // canvas, or a widget between them, has one of its own.
+    if (!handle || !handle->isExposed() || !isVisible() || !updatesEnabled() || internalWinId() ||
+        nativeParentWidget() != top)
         return false;
-    if (!server_) {
-        if (serverTried_)
-            return false;
-        serverTried_ = true;
+    if (serverFor_ != top) {
         server_ = ServerDrawing::on(*top);
-        if (!server_)
-            return false;
+        serverFor_ = top;
     }
-    if (watchedWindow_ != handle) {
+    if (!server_)
+        return false;
+    if (watchedTop_ != top || watchedWindow_ != handle) {
+        if (watchedTop_)
+            watchedTop_->removeEventFilter(this);
         if (watchedWindow_)
             watchedWindow_->removeEventFilter(this);
+        top->installEventFilter(this);
         handle->installEventFilter(this);
+        watchedTop_ = top;
         watchedWindow_ = handle;
     }
     const qreal dpr = devicePixelRatioF();
@@ -139,9 +144,7 @@ bool CanvasWidget::drawByServer(const QRegion &dirty)
     if (box_.BorderPixels >= 2 && !rect().adjusted(2, 2, -2, -2).contains(dirty.boundingRect()))
         return false;
     const QRegion clip = dirty & visibleRegion();
-    if (clip.isEmpty())
-        return true;
-    if (coveredWithin(clip))
+    if (clip.isEmpty() || coveredWithin(clip))
         return false;
     // Every control the repaint touches tells its rows, or the canvas paints.
     // (Their lists are kept from tick to tick, so as not to allocate them
@@ -208,9 +211,13 @@ bool CanvasWidget::coveredWithin(const QRegion &region) const
 
 bool CanvasWidget::eventFilter(QObject *watched, QEvent *event)
 {
-    // Qt shows its backing store's copy of an exposed window as it is; what
-    // the server drew is painted into it first.
-    if (event->type() == QEvent::Expose && watched == watchedWindow_ && !drawnByServer_.isEmpty())
+    // Qt shows its backing store's copy of the window as it stands when the
+    // window is exposed, and flushes a repaint or a move of the canvas (its
+    // pixels copied within the backing store) at an update request; what
+    // the server drew is painted into the copy first.
+    const QEvent::Type type = event->type();
+    const bool watching = watched == watchedTop_ || watched == watchedWindow_;
+    if ((type == QEvent::Expose || type == QEvent::UpdateRequest) && watching && !drawnByServer_.isEmpty())
         update(drawnByServer_);
     return QWidget::eventFilter(watched, event);
 }

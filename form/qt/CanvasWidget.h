@@ -79,7 +79,8 @@ private:
     // Has the X server draw `dirty`; false where it cannot, and the
     // canvas is to be repainted as usual.
     bool drawByServer(const QRegion &dirty);
-    // Whether a widget above the canvas covers part of `region`.
+    // Whether a widget above the canvas covers part of `region` (the
+    // visible region leaves out only those that paint all their pixels).
     bool coveredWithin(const QRegion &region) const;
     void paintControl(class QPainter &painter, const form::Control &control, const QRegion &repainting);
     // The event's position in twips from the content area's corner.
@@ -101,8 +102,11 @@ private:
         bool operator==(const BackdropKey &) const = default;
     } backdropKey_;
     std::unique_ptr<ServerDrawing> server_;
-    bool serverTried_ = false;
-    QPointer<class QWindow> watchedWindow_; // whose exposures have the server's pixels painted again
+    QPointer<QWidget> serverFor_; // the top-level window server_ was made for (null in it: not drawable)
+    // The top-level widget and its window, watched for the moments Qt shows
+    // its backing store's copy of the window.
+    QPointer<QWidget> watchedTop_;
+    QPointer<class QWindow> watchedWindow_;
     // Canvas pixels the server drew since the canvas last painted them: the
     // backing store holds older pixels there.
     QRegion drawnByServer_;

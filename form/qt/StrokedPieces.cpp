@@ -62,11 +62,6 @@ const StrokedPieces::Rows &StrokedPieces::rowsOf(const Key &key)
     return keep(key, rasterise(key));
 }
 
-StrokedPieces::Rows StrokedPieces::stroke(QPoint a, QPoint b, int width)
-{
-    return rasterise(Key{a.x(), a.y(), b.x(), b.y(), width});
-}
-
 void StrokedPieces::fill(QPainter &p, QPointF a, QPointF b, double half, bool firstPiece)
 {
     const QPointF d = b - a;
@@ -86,14 +81,20 @@ StrokedPieces::Rows StrokedPieces::rasterise(const Key &key)
 {
     // Drawn once into a picture of its own, at the same canvas places and
     // moved by whole device pixels only, so the rasteriser covers the same
-    // pixels. The picture is kept for the next piece: painting on a new one
-    // sets up a paint engine each time.
+    // pixels. The picture is kept for the next piece (painting on a new one
+    // sets up a paint engine each time), up to a megabyte.
     const QPoint a(key.x1, key.y1), b(key.x2, key.y2);
     const QRect box = boxOf(key);
     const QSize size = box.size() * key.scale;
-    thread_local QImage picture;
-    if (picture.width() < size.width() || picture.height() < size.height())
-        picture = QImage(picture.size().expandedTo(size), QImage::Format_ARGB32_Premultiplied);
+    constexpr qint64 kMostKept = 1 << 18; // pixels
+    thread_local QImage kept;
+    QImage once;
+    QImage &picture = qint64(size.width()) * size.height() > kMostKept ? once : kept;
+    if (picture.width() < size.width() || picture.height() < size.height()) {
+        const QSize grown = picture.size().expandedTo(size);
+        picture = QImage(qint64(grown.width()) * grown.height() > kMostKept ? size : grown,
+                         QImage::Format_ARGB32_Premultiplied);
+    }
     // Only the box is cleared and read: the pen keeps within it.
     for (int y = 0; y < size.height(); ++y)
         std::fill_n(reinterpret_cast<QRgb *>(picture.scanLine(y)), size.width(), 0u);

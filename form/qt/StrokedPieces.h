@@ -39,11 +39,6 @@ public:
         QPoint corner; // top left of the box the runs are counted from
         std::vector<Run> runs;
     };
-    // The rows of pixels the painter covers when it strokes the piece from
-    // `from` to `to` (at most 4096 pixels apart each way) with a solid pen of
-    // `width` pixels and round ends.
-    static Rows stroke(QPoint from, QPoint to, int width);
-
     // On a denser screen a wide line's piece is filled instead: a band
     // `half` canvas pixels either side of its path and a round end at `to`,
     // and at `from` as well on a line's first piece. The painter's pen is
@@ -52,7 +47,9 @@ public:
 
     // The rows of device pixels a solid line's piece covers on a canvas
     // drawn at `scale` device pixels to a canvas pixel (a whole number from
-    // 1 to 4): stroked at 1, filled above, each as the canvas paints it.
+    // 1 to 4): stroked at 1 with a solid pen of `width` and round ends,
+    // filled above, each as the canvas paints it. At most 4096 canvas pixels
+    // from `from` to `to` each way.
     // The corner is in device pixels. Kept as drawn pieces are; the answer
     // holds until the next call.
     const Rows &rows(QPoint from, QPoint to, int width, int scale, bool firstPiece);

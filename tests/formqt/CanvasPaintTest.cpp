@@ -445,6 +445,12 @@ TEST_F(OnXServerTest, LeavesToThePainterOnlyWhatTheServerCannotDraw)
         {"a hand crossing a dotted line", [](SampleForm &f) { f.Line2.BorderStyle = form::PenStyle::Dot; }, true},
         {"a hand under a button", [](SampleForm &f) { f.Command1.Move(300, 300, 900, 375); }, true},
         {"a hand beside a button", [](SampleForm &f) { f.Command1.Move(300, 900, 900, 300); }, false},
+        {"a hand crossing a wide shadow",
+         [](SampleForm &f) {
+             f.Line2.BorderWidth = 4;
+             f.Line2.Mode = form::DrawMode::MaskNotPen;
+         },
+         false},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
@@ -461,7 +467,34 @@ TEST_F(OnXServerTest, LeavesToThePainterOnlyWhatTheServerCannotDraw)
             EXPECT_TRUE(waitFor([&] { return shows(painted); }, 2000)) << "the screen differs from the painting";
         }
         form.Line2.BorderStyle = form::PenStyle::Solid;
+        form.Line2.BorderWidth = 3;
         form.Command1.Move(3900, 600, 1500, 375);
+    }
+}
+
+TEST_F(OnXServerTest, ScreenStaysTrueWhenTheCanvasMovesOrGetsAWindowOfItsOwn)
+{
+    const struct {
+        const char *what;
+        std::function<void(QWidget *canvas)> change;
+    } rows[] = {
+        // Qt moves the canvas's pixels within its backing store, which
+        // still holds the hand where Qt last painted it.
+        {"moved within the window", [](QWidget *c) { c->move(c->pos() + QPoint(7, 5)); }},
+        {"scrolled with its parent", [](QWidget *c) { c->parentWidget()->scroll(3, 2); }},
+        // Drawn on the top-level window, the hand would be hidden under
+        // the canvas's own.
+        {"given an X window of its own", [](QWidget *c) { c->winId(); }},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        paintedMoving(58, 40);
+        paintedMoving(50, 60);
+        row.change(canvas);
+        pump(30);
+        paintedMoving(40, 10);
+        const QPixmap painted = window->grab();
+        EXPECT_TRUE(waitFor([&] { return shows(painted); }, 2000)) << "the screen differs from the painting";
     }
 }
 
