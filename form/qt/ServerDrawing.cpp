@@ -165,6 +165,11 @@ bool ServerDrawing::draw(const Repaint &repaint)
         return false;
     X &x = *x_;
     const bool pictured = repaint.backdrop && !repaint.backdrop->isNull();
+    // A second copy of a very large picture in the server would cost more
+    // than painting saves.
+    constexpr int kLargest = 4096;
+    if (pictured && (repaint.backdrop->width() > kLargest || repaint.backdrop->height() > kLargest))
+        return false;
     if (pictured)
         x.send(*repaint.backdrop);
 

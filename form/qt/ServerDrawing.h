@@ -39,14 +39,15 @@ public:
     struct Repaint {
         QRegion clip;          // device pixels of the window: all that may change
         QRect canvas;          // the canvas, in the same pixels
-        const QImage *backdrop; // 32-bit pixels; null or empty where there is no picture
+        const QImage *backdrop = nullptr; // 32-bit pixels; null or empty where there is no picture
         QPoint backdropAt;     // its top left, in the same pixels
         QRgb back = 0;         // shown where the backdrop is not
         QPoint rowsAt;         // where the canvas's device pixel 0,0 of the rows lies in the window
         std::span<const PaintedRows> controls; // bottom first
     };
     // Sends the repaint. False, having sent nothing, where the window has
-    // been made again as one this cannot draw on.
+    // been made again as one this cannot draw on, or the backdrop is more
+    // than 4096 pixels wide or high.
     bool draw(const Repaint &repaint);
 
 private:

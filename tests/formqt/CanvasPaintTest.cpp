@@ -451,6 +451,13 @@ TEST_F(OnXServerTest, LeavesToThePainterOnlyWhatTheServerCannotDraw)
              f.Line2.Mode = form::DrawMode::MaskNotPen;
          },
          false},
+        // Last: the picture stays.
+        {"a hand over a picture too wide to keep a copy of in the server",
+         [this](SampleForm &f) {
+             f.Picture1.AutoSize = false;
+             show(whiteThenBlack(4100, 80, 60), "wide.png");
+         },
+         true},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
