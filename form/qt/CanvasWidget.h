@@ -15,12 +15,13 @@
 // as requests for the server to draw (ServerDrawing) rather than painted:
 // the program then touches none of the face's pixels at a tick. What was
 // drawn so is painted again, from the model, before Qt next shows its own
-// copy of the window (when the window is exposed).
+// copy of the window (when the window is exposed, or Qt flushes a repaint
+// or a move).
 
 #include <QImage>
+#include <QPointer>
 #include <QRect>
 #include <QRegion>
-#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>

@@ -4,7 +4,9 @@
 // hand comes back to the same sixty places every minute, and stroking a
 // wide line with round ends (building its outline of curves, flattening and
 // filling it) is most of what a tick costs; copying the rows it covered
-// gives the very same pixels for a small part of that.
+// gives the very same pixels for a small part of that. The same rows, at
+// any whole-number screen scale, are what the X server is asked to fill
+// where it draws a canvas's ticks.
 
 #include <QColor>
 #include <QPoint>
@@ -49,9 +51,8 @@ public:
     // drawn at `scale` device pixels to a canvas pixel (a whole number from
     // 1 to 4): stroked at 1 with a solid pen of `width` and round ends,
     // filled above, each as the canvas paints it. At most 4096 canvas pixels
-    // from `from` to `to` each way.
-    // The corner is in device pixels. Kept as drawn pieces are; the answer
-    // holds until the next call.
+    // from `from` to `to` each way. The corner is in device pixels. Kept as
+    // drawn pieces are; the answer holds until the next call.
     const Rows &rows(QPoint from, QPoint to, int width, int scale, bool firstPiece);
 
 private:
