@@ -6,11 +6,12 @@
 // only waits for events (memory). "tick": a window that repaints a picture
 // and one hand once a second, just past each second boundary, as the least
 // any Qt clock does (CPU and wake-ups). "server": the same picture and hand,
-// drawn by the X server instead of by Qt into its backing store: the picture
-// is sent once into a pixmap of the server's, and each tick sends requests
-// only (copy the picture back where the hand was, fill the rows of pixels
-// the hand covers). It shows what a Qt clock costs when the server does its
-// pixel work, as xclock's does. All are SIZE pixels square (default 244, the
+// drawn by the X server instead of by Qt into its backing store, through
+// the clock's own server drawing: the picture is sent once into a pixmap of
+// the server's, and each tick sends requests only (copy the picture back
+// over the hand's old and new boxes, fill the rows of pixels the hand
+// covers). It shows what a Qt clock costs when the server does its pixel
+// work, as xclock's does. All are SIZE pixels square (default 244, the
 // sample face's size) and stand at X, Y.
 #include <QApplication>
 #include <QDateTime>
@@ -25,11 +26,10 @@
 #include <memory>
 #include <vector>
 
-#ifdef ORBELLE_BENCH_XCB
-#include <xcb/xcb.h>
+#include <span>
 
+#include "ServerDrawing.h"
 #include "StrokedPieces.h"
-#endif
 
 namespace {
 
@@ -77,125 +77,83 @@ private:
     int second_ = 0;
 };
 
-#ifdef ORBELLE_BENCH_XCB
-// Draws on its own X window with requests to the server; Qt paints nothing.
+// Draws on its own X window through the clock's own server drawing; Qt
+// paints nothing.
 class ServerDrawnWindow : public QWidget {
 public:
-    explicit ServerDrawnWindow(int size) : size_(size)
+    explicit ServerDrawnWindow(int size) : face_(size, size, QImage::Format_RGB32)
     {
+        face_.fill(QColor(250, 240, 220));
         setAttribute(Qt::WA_NativeWindow);
         setAttribute(Qt::WA_PaintOnScreen);
         setAttribute(Qt::WA_NoSystemBackground);
         aim();
     }
-    ~ServerDrawnWindow() override
-    {
-        if (!connection_)
-            return;
-        xcb_free_gc(connection_, copyGc_);
-        xcb_free_gc(connection_, handGc_);
-        xcb_free_pixmap(connection_, face_);
-    }
     QPaintEngine *paintEngine() const override { return nullptr; }
 
 protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        if (!prepare())
-            return;
-        xcb_copy_area(connection_, face_, window_, copyGc_, 0, 0, 0, 0, std::uint16_t(size_), std::uint16_t(size_));
-        drawHand();
-    }
+    void paintEvent(QPaintEvent *) override { draw(face_.rect()); }
 
 private:
-    bool prepare()
+    // The rows of pixels the painter's stroke of the hand covers, kept for
+    // each of its sixty places as the clock keeps its hands' rows.
+    const orbelle::formqt::PaintedRows &hand(int second)
     {
-        if (connection_)
-            return true;
-        auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-        if (!x11 || !x11->connection())
-            return false;
-        connection_ = x11->connection();
-        window_ = xcb_window_t(winId());
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-        face_ = xcb_generate_id(connection_);
-        xcb_create_pixmap(connection_, screen->root_depth, face_, window_, std::uint16_t(size_), std::uint16_t(size_));
-        // No GraphicsExpose or NoExpose events: each would wake the client.
-        const std::uint32_t noExposures = 0;
-        copyGc_ = xcb_generate_id(connection_);
-        xcb_create_gc(connection_, copyGc_, face_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
-        const std::uint32_t red[] = {0xff0000u, 0};
-        handGc_ = xcb_generate_id(connection_);
-        xcb_create_gc(connection_, handGc_, window_, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, red);
-        QImage face(size_, size_, QImage::Format_RGB32);
-        face.fill(QColor(250, 240, 220));
-        // Sent in strips that fit a request of the core protocol.
-        const int rows = std::max(1, 65536 / int(face.bytesPerLine()));
-        for (int y = 0; y < size_; y += rows) {
-            const int h = std::min(rows, size_ - y);
-            xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, face_, copyGc_, std::uint16_t(size_),
-                          std::uint16_t(h), 0, std::int16_t(y), 0, screen->root_depth,
-                          std::uint32_t(face.bytesPerLine() * h), face.constScanLine(y));
+        orbelle::formqt::PaintedRows &place = places_[std::size_t(second)];
+        if (place.rows.empty()) {
+            const int size = face_.width();
+            const auto &rows = orbelle::formqt::StrokedPieces::shared().rows(
+                QPoint(size / 2, size / 2), handTip(size, second), kHandWidth, 1, true);
+            place.colour = qRgb(255, 0, 0);
+            for (const auto &run : rows.runs)
+                place.rows.emplace_back(rows.corner.x() + run.x, rows.corner.y() + run.y, run.length, 1);
         }
-        return true;
+        return place;
     }
 
-    // The rows of pixels the painter's stroke of the hand covers, each a
-    // rectangle one pixel high: the rows the clock keeps for its hands.
-    std::vector<xcb_rectangle_t> handRows() const
+    // The face put back and the hand drawn, within `clip` (window pixels).
+    void draw(const QRegion &clip)
     {
-        const auto &rows = orbelle::formqt::StrokedPieces::shared().rows(
-            QPoint(size_ / 2, size_ / 2), handTip(size_, second_), kHandWidth, 1, true);
-        std::vector<xcb_rectangle_t> rectangles;
-        rectangles.reserve(rows.runs.size());
-        for (const auto &run : rows.runs)
-            rectangles.push_back({std::int16_t(rows.corner.x() + run.x), std::int16_t(rows.corner.y() + run.y),
-                                  std::uint16_t(run.length), 1});
-        return rectangles;
-    }
-
-    void drawHand()
-    {
-        // A clock keeps a hand's sixty places; so does this.
-        std::vector<xcb_rectangle_t> &rows = places_[std::size_t(second_)];
-        if (rows.empty())
-            rows = handRows();
-        xcb_poly_fill_rectangle(connection_, window_, handGc_, std::uint32_t(rows.size()), rows.data());
-        xcb_flush(connection_);
-        shown_ = &rows;
-    }
-
-    void tick()
-    {
-        if (!prepare())
+        if (!server_)
+            server_ = orbelle::formqt::ServerDrawing::on(*this);
+        if (!server_) {
+            std::fprintf(stderr, "bench_empty_window: this build or display cannot draw through the X server\n");
+            QCoreApplication::exit(2);
             return;
-        if (shown_)
-            for (const xcb_rectangle_t &row : *shown_)
-                xcb_copy_area(connection_, face_, window_, copyGc_, row.x, row.y, row.x, row.y, row.width, 1);
-        drawHand();
+        }
+        orbelle::formqt::ServerDrawing::Repaint repaint;
+        repaint.clip = clip;
+        repaint.canvas = face_.rect();
+        repaint.backdrop = &face_;
+        repaint.controls = std::span(&hand(second_), 1);
+        server_->draw(repaint);
+    }
+
+    static QRect boxOf(const orbelle::formqt::PaintedRows &hand)
+    {
+        QRect box;
+        for (const QRect &row : hand.rows)
+            box |= row;
+        return box;
     }
 
     void aim()
     {
         const qint64 ms = QDateTime::currentMSecsSinceEpoch();
         QTimer::singleShot(int(1000 - ms % 1000 + 2), Qt::PreciseTimer, this, [this] {
+            const QRect was = boxOf(hand(second_));
             second_ = int(QDateTime::currentSecsSinceEpoch() % 60);
             if (isVisible())
-                tick();
+                draw(QRegion(was) + boxOf(hand(second_)));
             aim();
         });
     }
 
-    int size_;
+    QImage face_;
     int second_ = 0;
-    xcb_connection_t *connection_ = nullptr;
-    xcb_window_t window_ = 0;
-    xcb_pixmap_t face_ = 0;
-    xcb_gcontext_t copyGc_ = 0, handGc_ = 0;
-    std::vector<xcb_rectangle_t> places_[60];
-    const std::vector<xcb_rectangle_t> *shown_ = nullptr;
+    orbelle::formqt::PaintedRows places_[60];
+    std::unique_ptr<orbelle::formqt::ServerDrawing> server_;
 };
-#endif
 
 } // namespace
 
@@ -210,17 +168,12 @@ int main(int argc, char **argv)
     if (mode == "tick") {
         window = std::make_unique<TickingWindow>(size);
     } else if (mode == "server") {
-#ifdef ORBELLE_BENCH_XCB
         if (QGuiApplication::platformName() != QLatin1String("xcb")) {
             std::fprintf(stderr, "bench_empty_window: \"server\" needs an X display\n");
             return 2;
         }
         // The widget's window is made at the screen's own pixels.
         window = std::make_unique<ServerDrawnWindow>(int(std::lround(size * app.devicePixelRatio())));
-#else
-        std::fprintf(stderr, "bench_empty_window: built without X drawing\n");
-        return 2;
-#endif
     } else {
         window = std::make_unique<QWidget>();
     }

@@ -8,8 +8,9 @@
 # uses, plus 5 MiB, plus the decoded face picture at the screen's scale), and
 # one that repaints a picture and a hand once a second, the least a Qt clock
 # costs, and a third that draws the same picture and hand through requests
-# to the X server, as xclock does, instead of into Qt's backing store. A face is named by its size in pixels, with "@2" for a screen scale
-# of 2 (QT_SCALE_FACTOR; xclock is then given the same size on screen).
+# to the X server, as xclock does, instead of into Qt's backing store. A
+# face is named by its size in pixels, with "@2" for a screen scale of 2
+# (QT_SCALE_FACTOR; xclock is then given the same size on screen).
 #
 #   scripts/bench-clock.sh [CLOCK_PROGRAM]
 #
