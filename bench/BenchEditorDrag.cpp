@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "CanvasWidget.h"
+#include "canvas/CanvasWidget.h"
 #include "Form1.h"
 #include "FormWindow.h"
 #include "QtBinding.h"
-#include "QtPicture.h"
+#include "canvas/QtPicture.h"
 
 namespace {
 

@@ -28,8 +28,8 @@
 
 #include <span>
 
-#include "ServerDrawing.h"
-#include "StrokedPieces.h"
+#include "canvas/ServerDrawing.h"
+#include "canvas/StrokedPieces.h"
 
 namespace {
 

@@ -19,15 +19,15 @@
 #include <unistd.h>
 #endif
 
-#include "Autostart.h"
+#include "desktop/Autostart.h"
 #include "ClockIcon.h"
 #include "CommandLine.h"
 #include "DesktopEntry.h"
-#include "FilesPlace.h"
+#include "desktop/FilesPlace.h"
 #include "Form1.h"
 #include "Form2.h"
 #include "QtBinding.h"
-#include "SingleInstance.h"
+#include "desktop/SingleInstance.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <QWindow>
 #include <cmath>
 
-#include "PolygonRegion.h"
+#include "canvas/PolygonRegion.h"
 #include "Conversions.h"
-#include "ControlPiece.h"
+#include "pieces/ControlPiece.h"
 #include "QtBinding.h"
-#include "TimerDriver.h"
+#include "desktop/TimerDriver.h"
 
 namespace orbelle::formqt {
 

@@ -31,12 +31,12 @@
 #endif
 
 #include "Conversions.h"
-#include "DisplayConnection.h"
-#include "FilesPlace.h"
+#include "canvas/DisplayConnection.h"
+#include "desktop/FilesPlace.h"
 #include "FormWindow.h"
-#include "NotifyIcons.h"
-#include "QtPicture.h"
-#include "SystemBeep.h"
+#include "desktop/NotifyIcons.h"
+#include "canvas/QtPicture.h"
+#include "desktop/SystemBeep.h"
 #include "TextEncoding.h"
 #include "Units.h"
 

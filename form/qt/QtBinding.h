@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Form.h"
-#include "LocalClock.h"
+#include "desktop/LocalClock.h"
 #include "Services.h"
 
 class QMouseEvent;

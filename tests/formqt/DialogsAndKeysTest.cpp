@@ -19,7 +19,7 @@
 #include "Form2.h"
 #include "SampleForm.h"
 #include "TestSupport.h"
-#include "TrayClicks.h"
+#include "desktop/TrayClicks.h"
 
 namespace orbelle::formqt::testing {
 namespace {

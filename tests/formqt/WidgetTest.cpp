@@ -11,7 +11,7 @@
 
 #include "ControlArray.h"
 #include "SampleForm.h"
-#include "SpinArrows.h"
+#include "pieces/SpinArrows.h"
 #include "TestSupport.h"
 #include "Units.h"
 

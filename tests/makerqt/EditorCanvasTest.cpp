@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "CanvasWidget.h"
+#include "canvas/CanvasWidget.h"
 #include "Form1.h"
 #include "FormWindow.h"
 #include "QtBinding.h"
