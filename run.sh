@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, lays out build/run with the clock and the
 # sample face, and starts the clock there. Works from any current folder.
 set -euo pipefail

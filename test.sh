@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds everything with warnings as errors and
 # runs the whole test suite: unit, widget and end-to-end tests.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drags the picture frame and the hands area of the editor over a
 // 6000 x 4000 picture with mouse events sent to the real canvas widget, and
 // prints, for each drag, the time from a move to the finished repaint

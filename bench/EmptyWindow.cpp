@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The yardsticks for the clock benchmark:
 //
 //   bench_empty_window [empty|tick|server] [SIZE [X Y]]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loaded into the running clock by the clock benchmark (LD_PRELOAD), so the
 // clock itself carries no probe: after every repaint of a picture box on
 // the screen, whether painted or drawn by the X server, it prints

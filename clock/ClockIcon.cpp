@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ClockIcon.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The clock's own icon: a small dial with its hands, for the windows, the
 // notification icon and the desktop's task list.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the clock's command line asks for. With no arguments the clock runs;
 // the few options it knows ask for a single thing and end. Window-system

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The clock window: a borderless window cut to the face's shape, showing the
 // face picture with twelve tick marks and three hands with their shadows,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The alarm and memo dialog "アラーム設定": the daily alarm time, the date on
 // which it opens by itself, and the memo. Its text boxes are the only copy of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OrbelleDo: the clock. Joins the clock's two forms to the Qt binding, keeps
 // one clock per user and files' folder, and answers its few options.
 

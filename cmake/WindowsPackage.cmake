@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The target windows-package: both programs in <build>/package with the Qt
 # libraries, plug-ins and translations they need beside them, put there by
 # Qt's windeployqt, so that the folder runs on a machine without Qt.

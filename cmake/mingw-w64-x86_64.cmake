@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build for 64-bit Windows with MinGW-w64 (the POSIX threads variant,
 # which the C++ standard library's threads need). Test programs run through
 # Wine when one is installed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading and writing a whole small file. A write goes to a temporary file in
 // the same folder that is then renamed over the old one, so a failed write

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ClockStateFile.h"
 
 #include "AtomicFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The clock's state file "Pt.ini": window position, memo, alarm time texts
 // and opening date texts. Read once at clock start-up, written when the

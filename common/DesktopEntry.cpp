@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DesktopEntry.h"
 
 namespace orbelle {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text of freedesktop desktop entries, such as the one that starts the clock
 // at login: a key's value and a command line written so that a desktop reads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FaceDesignFile.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The face design file "tokei-set.ini" that the editor writes and both
 // programs read: its fields in order, read the clock's way or the editor's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the two programs keep their files, and where a design's picture is
 // found. A *portable* folder is the program's own folder, used as it always

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads the comma-separated record text of the two settings files field by
 // field. Owns a copy of the file's bytes, already turned into UTF-8; knows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Builds the record text of the two settings files line by line: fields
 // separated by commas, CR LF after every line. Produces UTF-8 text; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns the bytes of a settings file into the UTF-8 text the programs work
 // in, and back. Files are in the system's code page (UTF-8 on Linux, where a

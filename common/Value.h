@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The untyped value both programs keep most of their state in: it holds
 // nothing (empty), a number, a boolean or a text, and converts on use.

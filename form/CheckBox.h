@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A check box: Value 0 unticked, 1 ticked, 2 greyed. A new value, set by a
 // click or from code, raises Click.

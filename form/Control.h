@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The common part of every control a form holds: where it stands (twips,
 // relative to its container), whether it is shown and enabled, and which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A control array: elements addressed by index, created and removed while
 // the program runs. A new element copies the look of element 0 (the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A top-level window as a form designer sees it: caption, place and size in
 // twips, colour, visibility, the controls it holds in their z-order (later

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A group box: a caption over a frame that holds other windowed controls,
 // whose places are measured from the frame's corner.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A transparent rectangle drawn by its picture box, optionally with a thin
 // border; it takes the mouse events over its area.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A caption: a window of its own on a form or frame, drawn by its container
 // inside a picture box (where it also takes mouse events).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A line segment drawn by its container, from (X1, Y1) to (X2, Y2) in the
 // container's twips. Takes no mouse events.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MouseRouting.h"
 
 #include "Form.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which control of a picture box a mouse event belongs to: the topmost
 // visible image or label under the pointer (lines and shapes take no mouse

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OptionButton.h"
 
 #include "Form.h"

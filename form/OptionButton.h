@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One of a group of mutually exclusive choices: the option buttons with the
 // same container. Selecting one, by a click or from code, clears the others

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A decoded picture as the services hand it out: its size and the file it
 // came from. The binding keeps the pixels in a subclass of its own, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A box that shows a picture at its natural size from the top-left corner of
 // its content area and holds windowless controls (lines, shapes, images,

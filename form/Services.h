@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Everything a form's handlers need from the world outside the forms: the
 // clock, the beep, pictures, the window's shape and place, the notification

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An outline drawn by its picture box: a rectangle or an ellipse filling its
 // box. Takes no mouse events.

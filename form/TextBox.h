@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An editable text. The binding writes what the user types into Text and
 // raises Change; code that sets Text is shown at the next update.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A repeating timer. Interval 0 stops it; setting the interval it already
 // has does not restart its countdown.

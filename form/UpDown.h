@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A pair of arrows bound to a text box: each step writes the new number into
 // the box as decimal text and raises Change. A number typed into the box is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary file bytes through everything that reads the two settings
 // files. Besides crashes and sanitizer reports it checks a few promises:
 // decoded text is valid UTF-8, every read consumes at least one byte, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The editor window "オルベルメーカー": the control panel with the picture
 // button, the base-shape group, the hands group and the file buttons; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // OrbelleMaker: the face editor. Joins the editor's form to the Qt binding.
 
 #include <QApplication>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Benchmark, not a test: runs the clock on faces of several sizes, each beside
 # `xclock -update 1` of the same size on one private virtual X server, and
 # prints, for each, wake-ups per second, CPU milliseconds per minute and

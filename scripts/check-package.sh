@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the Debian package of a build with CPack and checks it as a user's
 # system would take it: its file list, then (as root, where apt is present)
 # an install with apt, the installed programs answering, and a removal that

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what building, running and testing the two programs needs on
 # Debian 12 or Ubuntu 24.04. Does nothing when everything is already there.
 set -euo pipefail
@@ -10,6 +11,7 @@ packages=(
   libcanberra-dev
   xvfb xauth trayer xdotool x11-utils x11-apps imagemagick faketime python3 openbox
   dbus-daemon dbus-bin sound-theme-freedesktop
+  qt6-wayland weston lintian man-db
   fonts-ipafont-gothic
   desktop-file-utils appstream dpkg-dev file
   clang libclang-rt-dev

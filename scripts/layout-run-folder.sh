@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Lays out a folder from which the clock and the editor run side by side:
 #
 #   scripts/layout-run-folder.sh BUILD_DIR TARGET_DIR [CLOCK_PROGRAM]

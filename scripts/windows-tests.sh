@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the layers without Qt (common/, form/, the two programs' forms) and
 # their unit tests for 64-bit Windows with MinGW-w64, then runs the tests
 # under Wine twice: with the ANSI code page 932 (a Japanese locale) and with

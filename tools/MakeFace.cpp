@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MakeFace: draws the sample clock face and writes a tokei-set.ini for it.
 //
 //   MakeFace OUTPUT_FOLDER [SIZE] [--relative-picture]

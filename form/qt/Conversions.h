@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turning the forms' units into Qt's: twips into pixels, colours held as
 // red + 256 green + 65536 blue into QColor, designer font names into fonts

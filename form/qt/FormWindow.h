@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The top-level window of one form: builds a widget for each of its windowed
 // controls (and a canvas for each picture box), keeps them up to date with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Moving a form's window by a press on one of its canvases, started by the
 // form's handler (Services::beginWindowDrag), without a title bar.
 

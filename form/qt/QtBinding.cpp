@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtBinding.h"
 
 #include <cstdio>

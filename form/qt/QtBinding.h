@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one Qt binding of the forms: shows each form in a window of its own,
 // feeds user, timer and icon events to the forms' callbacks, brings every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The clock's two forms joined as the program joins them, on a fake of the
 // outside world, with a program folder of the test's own into which a test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The alarm and memo dialog: its layout, its spin controls, setting the
 // alarm and closing in either mode.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mouse on the face and the window, the notification icon's events,
 // saving Pt.ini on the way out, and the other ways the window goes away.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the clock keeps while it runs: Pt.ini written shortly after a change
 // and never while idle, an alarm minute that nobody answered ending with
 // the notice in front and one notification, and a face saved into the

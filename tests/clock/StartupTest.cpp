@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Clock start-up: what the window, its shape, its lines and the dialog take
 // from tokei-set.ini and Pt.ini, and how missing or odd fields fall back.
 

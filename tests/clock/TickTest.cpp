@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The once-a-second tick: tick marks and hands to the twip, one drawing per
 // second, the date check and the alarm with its blinking.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TemporaryFolder.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A folder of its own for one test, removed with everything in it when the
 // test ends. Owns only that folder.

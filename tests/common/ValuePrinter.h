@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Lets test failures show a Value by kind and contents instead of its bytes.
 

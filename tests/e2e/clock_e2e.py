@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end tests of the clock, OrbelleDo, under a real X server.
 
     clock_e2e.py PROGRAM [TestClass ...]

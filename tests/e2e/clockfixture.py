@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The clock program as the end-to-end tests see it.
 
 Writes the two files the clock reads beside its program file (the face

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end tests of the clock, OrbelleDo, against files that are no
 regular files: a FIFO in the place of the face design, of the saved state
 or of the face picture. The clock must come up at once as if the file

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end tests of what the running clock keeps and follows:
 
     live_e2e.py PROGRAM [TestClass ...]

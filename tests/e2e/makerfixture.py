@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The editor program as the end-to-end tests see it.
 
 Knows where the editor's buttons lie (in twips of its client area, as the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Runs one command on a private X display of its own (Xvfb, no tray host),
 under the screen scale of QT_SCALE_FACTOR where that is set, and exits with
 its exit status; exits with 77 (skipped) where Xvfb or

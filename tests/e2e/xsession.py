@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A private X display for the end-to-end tests.
 
 Owns one Xvfb server and, on request, a tray host (trayer) on it, and offers

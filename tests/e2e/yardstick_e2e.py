@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The clock benchmark's yardstick drawn by the X server, on a private Xvfb.
 
     yardstick_e2e.py BENCH_EMPTY_WINDOW [TestClass ...]

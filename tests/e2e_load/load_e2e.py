@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End to end: a design goes through the editor's own dialogs into the clock.
 
     load_e2e.py --maker PATH --clock PATH [--shots DIR]

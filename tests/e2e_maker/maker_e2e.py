@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End to end: the editor on a private X server.
 
     maker_e2e.py --maker PATH --clock PATH [--shots DIR]

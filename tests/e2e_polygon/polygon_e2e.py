@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End to end: a polygon drawn in the editor becomes the clock's window shape.
 
     polygon_e2e.py --maker PATH --clock PATH [--shots DIR]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Control arrays: elements created at design time and loaded at run time,
 // their place on the form, and the errors for elements that do or do not exist.
 

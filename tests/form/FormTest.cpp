@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A form's list of controls, its layout revision and focus requests, and how
 // controls and forms let go of each other.
 

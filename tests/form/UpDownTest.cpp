@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Spin control stepping: limits, wrapping, what it takes from its text box
 // and the change events it raises.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The clock's two real forms shown through the binding, started from a
 // design and a state file in a program folder of the test's own.
 

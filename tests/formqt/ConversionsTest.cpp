@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Units, colours, texts and fonts as the binding turns them into Qt's, and
 // the beep that must never hold up its caller.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The binding's own dialogs and keys: the file dialog as the forms word it,
 // Enter on a focused button, a shown window asked to show again, the
 // notification icon's clicks on either kind of icon host, and label fonts.

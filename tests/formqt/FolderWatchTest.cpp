@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The binding's watch on a file and its folder, and a window's loss of
 // activation reaching its form.
 

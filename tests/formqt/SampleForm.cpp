@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SampleForm.h"
 
 #include <QTest>

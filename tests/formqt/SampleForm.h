@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small form with one control of each kind the binding shows, wired to
 // handlers that record what reached them, and a fixture that shows it

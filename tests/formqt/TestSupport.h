@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers the widget tests share: a temporary folder removed with its
 // contents, test pictures written as PNG files, pixel reading in the forms'

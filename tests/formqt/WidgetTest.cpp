@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windowed controls of a form as Qt widgets: where they stand, what they
 // show, and how user input reaches the form and comes back after a handler.
 

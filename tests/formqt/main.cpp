@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One application object for every widget test; the offscreen platform is
 // chosen before it exists, so the tests need no display, unless the run
 // names another (the canvas's tests run once more on an X server).

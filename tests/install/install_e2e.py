@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end tests of the installed programs, used as an ordinary user.
 
     install_e2e.py CMAKE BUILD_DIR [TestClass ...]

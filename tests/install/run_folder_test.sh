@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The run folder that ./run.sh lays out: both programs side by side, the
 # sample face in a new folder, and a design the user saved there (with its
 # picture) and the clock's state kept byte for byte by the next layout.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The face picture, the picture frame with its grips, the base shape and the
 // hands area of the editor: choosing a picture, the drag codes, moving and
 // resizing both rectangles, deselecting, drags that reach the bare canvas.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The hands group of the editor (visibility switches, colour buttons, length
 // spin controls) and the four panning buttons with their repeat timer.
 

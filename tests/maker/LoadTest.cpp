@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading a design file into the editor: the dialog, what each line sets and
 // in which order, where a failing load stops, polygons, and designs that go
 // through save, load and save again unchanged.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The polygon vertex editor: placing vertices, the closed outline, moving a
 // vertex by its number, deleting the last one, the three editing modes and
 // their titles, marker colours, and how the vertices live on when the frame

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor window as it opens (controls, canvas overlays, editor state,
 // preview hands), hand and centre-line placement, exit, and saving a design
 // through the save dialog into tokei-set.ini.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor shown through the Qt binding, driven with mouse events on its
 // real canvas widget: presses, moves and releases go through the canvas's
 // routing to the editor's handlers, and the model must change as it does

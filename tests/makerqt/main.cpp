@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One application object for all the editor's widget tests, on the
 // offscreen platform so that no display is needed.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs a check as an ordinary user, for what the superuser would get away
 // with (writing a read-only file): tests run as root in CI. Owns nothing.

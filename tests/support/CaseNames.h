@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Parameterised test cases that carry a `name` print as that name in test
 // listings and failure messages, instead of as a dump of their bytes. A test

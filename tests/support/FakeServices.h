@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A stand-in for the world outside the forms, shared by the model tests: a
 // settable clock, a counted beep, recorded window regions, icon calls,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shows a picture box: its border, its picture at natural size, and the
 // windowless controls it holds (lines, shapes, images, labels) painted in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where a line control is drawn on a canvas: its ends in widget pixels, cut
 // to what can show in the canvas. A line whose ends lie within the canvas,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/PolygonRegion.h"
 
 #include <algorithm>

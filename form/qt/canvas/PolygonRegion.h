@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The pixels a polygon outline encloses under alternate (odd-even) filling,
 // limited to a box: the window's own area and a margin around it. Work and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/QtPicture.h"
 
 #include <QBuffer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A decoded picture with its pixels, as the Qt services hand it to a form.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Draws a canvas's repaint with requests to the X server instead of into
 // the window's backing store. The canvas's backdrop goes once into a pixmap

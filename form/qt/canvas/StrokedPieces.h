@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Wide lines at the design's own scale, drawn from the rows of pixels their
 // stroking covered the last time the same piece was drawn. A clock's second

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Starting a program when the user logs in: an entry in the desktop's
 // autostart folder ($XDG_CONFIG_HOME/autostart) on free desktops, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop/FilesPlace.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The folder both programs keep their files in, decided once per run: the
 // program's own folder when it is portable, otherwise the user's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop/LocalClock.h"
 
 #include <QDateTime>

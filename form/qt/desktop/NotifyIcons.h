@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The forms' icons in the desktop's notification area: shows and removes
 // them, turns their activations into the mouse messages the forms expect

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop/SingleInstance.h"
 
 #include <QCryptographicHash>

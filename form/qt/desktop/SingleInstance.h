@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One running copy of a program per user and key (the clock keys it to its
 // files' folder, so two portable folders may each run a clock). The first

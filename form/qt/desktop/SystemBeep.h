@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The system beep as a person hears it: the desktop's event sound ("bell",
 // or the alarm clock's sound for an alarm), played on a worker thread of its

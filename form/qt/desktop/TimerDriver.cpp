@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop/TimerDriver.h"
 
 #include <QDateTime>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs a form's timer on a QTimer. A timer whose handler only acts on a new
 // second wakes once a second, just after each second boundary, re-aimed

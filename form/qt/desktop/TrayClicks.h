@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns the notification icon's activations into the mouse messages the
 // forms expect. Icon hosts that speak the XEmbed protocol report a double

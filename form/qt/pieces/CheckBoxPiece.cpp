@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The CheckBox piece: a check box with its three states.
 
 #include <QCheckBox>

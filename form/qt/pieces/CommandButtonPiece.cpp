@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The CommandButton piece: a push button that passes its clicks, presses and Enter to the form.
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One piece per kind of control: how a form's window shows a control of
 // that kind. A piece builds the control's widget (or says it has none) and

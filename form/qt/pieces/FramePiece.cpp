@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Frame piece: a titled group box that holds other controls.
 
 #include <QGroupBox>

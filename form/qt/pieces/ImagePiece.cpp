@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Image piece: no widget; its canvas paints the image's single border
 // where it has one (the picture itself is the canvas's own).
 

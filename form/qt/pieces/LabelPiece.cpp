@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Label piece: a text label; one inside a picture box has no widget and
 // is painted by its canvas instead.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Line piece: no widget; a line its canvas paints, in pieces of a few
 // dozen rows, and repaints only when its ends move to other pixels.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OptionButton piece: a radio button whose group the model keeps exclusive.
 
 #include <QRadioButton>

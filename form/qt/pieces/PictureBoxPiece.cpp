@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PictureBox piece: a canvas that paints the box and the windowless controls it holds.
 
 

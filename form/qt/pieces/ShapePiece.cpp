@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Shape piece: no widget; the outline of a rectangle, square, oval or
 // circle its canvas paints inside the shape's box.
 

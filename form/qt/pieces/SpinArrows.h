@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The two stacked arrow buttons of a spin control. Clicking an arrow, or the
 // Up and Down keys while it has the focus, steps the control; an arrow held

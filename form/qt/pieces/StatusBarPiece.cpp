@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The StatusBar piece: a status bar with one sunken panel of text.
 
 #include <QLabel>

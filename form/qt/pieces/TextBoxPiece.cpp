@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The TextBox piece: a one-line or many-line edit that hands each change to the model.
 
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Timer piece: no widget: a driver that runs the timer while it is enabled.
 
 

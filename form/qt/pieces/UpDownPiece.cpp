@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The UpDown piece: a pair of arrows that step the control.
 
 

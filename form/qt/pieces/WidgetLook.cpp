@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pieces/WidgetLook.h"
 
 #include <QFontMetrics>

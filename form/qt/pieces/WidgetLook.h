@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the control pieces share in bringing a widget up to date with its
 // control (the look last applied, the place, the colours and the fonts) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the canvas repaints: what reaches the window's backing store matches
 // what the canvas's own paint code draws into a pixmap, a slanting line
 // repaints only a band along it and only when its pixels change, a repaint

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture box canvas: pictures loaded from files, lines painted over
 // them (plain and darkening), and mouse presses turned into twips.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A picture's pixels may be let go of while a canvas shows a copy of them,
 // and come back exactly from the file's bytes; without the bytes they stay.
 

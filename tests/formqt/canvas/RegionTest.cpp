@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window shapes: the ellipse region and the masks a form's window gets.
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Wide lines drawn from the rows their stroking covered give the very pixels
 // the painter's own stroking gives, wherever the painter stands and however
 // often the same piece comes back, in both draw modes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The user's folder filled with the sample face on the clock's first start
 // there, and pictures drawn at their natural size whatever their name says.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The clock's local time: the fields of a moment in a zone, and a change of
 // zone taking effect when the next minute starts.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One running copy per key: a later copy is turned away and brings the first
 // to the front, a socket file left by a copy that died is no hindrance, and
 // a runtime folder too deep for a socket's path still works. The later or

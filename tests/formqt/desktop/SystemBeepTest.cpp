@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the beep looks for a way to play a sound before it opens the sound
 // library: a machine without one gets the bell and no library complaints.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Form timers on QTimers: the aim point of timers that wake once a second,
 // and how interval changes start, keep or stop the countdown.
 

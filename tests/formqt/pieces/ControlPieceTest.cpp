@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The control pieces' table and the binding's icon.
 
 #include <gtest/gtest.h>
