@@ -94,13 +94,15 @@ void FormWindow::applyTranslucency()
     setAttribute(Qt::WA_TranslucentBackground, wanted);
     if (wanted) {
         cutter_ = new ShapeCutter(this);
-        if (region_)
-            setRegion(region_);
-        return;
+        clearMask();
+    } else {
+        // The attribute took the window's own background along; it comes back.
+        setAttribute(Qt::WA_NoSystemBackground, false);
+        delete cutter_;
+        inputRegion_ = QRegion();
+        applyInputRegion();
     }
-    // The attribute took the window's own background along; it comes back.
-    setAttribute(Qt::WA_NoSystemBackground, false);
-    delete cutter_;
+    setRegion(region_);
 }
 
 FormWindow::Item FormWindow::makeItem(form::Control &control)
@@ -292,23 +294,43 @@ void FormWindow::placeOnScreen()
 void FormWindow::setRegion(const std::optional<form::WindowRegion> &region)
 {
     region_ = region;
-    if (!region) {
-        clearMask();
-        if (cutter_)
-            cutter_->setShape(std::nullopt);
-        return;
-    }
-    QRegion mask;
-    if (region->shape == form::WindowRegion::Shape::Ellipse) {
+    std::optional<QRegion> mask;
+    if (region && region->shape == form::WindowRegion::Shape::Ellipse) {
         mask = ellipseRegion(region->left, region->top, region->right, region->bottom);
-    } else {
+    } else if (region) {
         // Built for the window's area only, however far and many the
         // vertices: the window follows the form's size.
         mask = polygonRegion(region->points, regionBox(QSize(toPixels(form_.Width), toPixels(form_.Height))));
     }
-    setMask(mask);
-    if (cutter_)
+    if (cutter_) {
+        // Qt keeps a window's own repaints within its widget mask, and so
+        // would leave what a smaller region drops as it was: the region
+        // goes to the native window alone, where it limits input, and the
+        // cutter keeps the pixels to it.
+        inputRegion_ = mask.value_or(QRegion());
+        applyInputRegion();
         cutter_->setShape(mask);
+        return;
+    }
+    if (mask)
+        setMask(*mask);
+    else
+        clearMask();
+}
+
+void FormWindow::applyInputRegion()
+{
+    if (QWindow *native = windowHandle())
+        native->setMask(inputRegion_);
+}
+
+bool FormWindow::event(QEvent *event)
+{
+    // A native window made anew (new window flags make one) takes the
+    // input region again.
+    if (event->type() == QEvent::WinIdChange && cutter_)
+        applyInputRegion();
+    return QWidget::event(event);
 }
 
 void FormWindow::closeEvent(QCloseEvent *event)

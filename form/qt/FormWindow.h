@@ -39,8 +39,8 @@ public:
     void sync();
     // Cuts the window to the region, or gives it back its rectangle. Where
     // the window system cannot cut windows, a borderless window is
-    // see-through and shows only its region's pixels; the mask still
-    // limits where it takes input.
+    // see-through and shows only its region's pixels, and the region goes
+    // to its native window as the area that takes input.
     void setRegion(const std::optional<form::WindowRegion> &region);
     QWidget *widgetOf(const form::Control &control) const;
 
@@ -53,6 +53,7 @@ public:
     bool dragEnd(QMouseEvent *event);
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -83,6 +84,7 @@ private:
     // Makes a borderless window see-through where the window system cannot
     // cut it (before its native window is made).
     void applyTranslucency();
+    void applyInputRegion();
     void placeOnScreen();
     // Whether the window manager's move has begun; false while waiting.
     bool catchUp(QMouseEvent *event);
@@ -92,6 +94,7 @@ private:
     const WindowAbilities abilities_;
     // Clears what lies outside the region, on a see-through window only.
     QPointer<ShapeCutter> cutter_;
+    QRegion inputRegion_; // window pixels of a see-through window taking input; empty: all
     std::map<std::uint64_t, Item> items_;
     std::uint64_t layoutRevision_ = ~std::uint64_t(0);
     // The layout the timers were last brought up to, while hidden.

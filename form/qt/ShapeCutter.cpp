@@ -26,12 +26,12 @@ void ShapeCutter::setShape(const std::optional<QRegion> &shape)
     if (shape == shape_)
         return;
     // What the old shape kept and the new one does not is cleared; what the
-    // new one keeps is painted again by the widgets beneath.
+    // new one keeps is painted again by the widgets beneath. Asked of the
+    // cutter, not of the window: Qt repaints a window only within its mask.
     QRegion changed = shape ? *shape : QRegion(rect());
     changed ^= shape_ ? *shape_ : QRegion(rect());
     shape_ = shape;
-    if (QWidget *window = parentWidget())
-        window->update(changed);
+    update(changed);
 }
 
 bool ShapeCutter::eventFilter(QObject *watched, QEvent *event)
