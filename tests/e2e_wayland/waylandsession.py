@@ -144,8 +144,7 @@ class WaylandSession:
             'TZ': 'UTC',
             'CANBERRA_DRIVER': 'orbelle-e2e-none',
         })
-        wait_until('the desktop to show its background',
-                   lambda: self.screenshot().points(BACKGROUND) and self._all_background(self.screenshot()))
+        wait_until('the desktop to show its background', lambda: self._all_background(self.screenshot()))
         return self
 
     def _socket_ready(self, runtime, socket):
