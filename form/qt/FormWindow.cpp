@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QRegion>
 #include <QScreen>
 #include <QWindow>
@@ -13,6 +15,7 @@
 #include "Conversions.h"
 #include "pieces/ControlPiece.h"
 #include "QtBinding.h"
+#include "ShapeCutter.h"
 #include "desktop/TimerDriver.h"
 
 namespace orbelle::formqt {
@@ -41,7 +44,8 @@ QRegion ellipseRegion(int left, int top, int right, int bottom)
     return region;
 }
 
-FormWindow::FormWindow(form::Form &form, QtBinding &binding) : QWidget(nullptr), form_(form), binding_(binding)
+FormWindow::FormWindow(form::Form &form, QtBinding &binding)
+    : QWidget(nullptr), form_(form), binding_(binding), abilities_(binding.windowAbilities())
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setObjectName(QString::fromStdString(form.name()));
@@ -67,12 +71,38 @@ void FormWindow::applyWindowFlags()
     // A window that keeps out of the taskbar is a tool window to the window system.
     if (!form_.ShowInTaskbar)
         flags = (flags & ~Qt::Window) | Qt::Tool;
+    if (!windowHandle())
+        applyTranslucency();
     if (flags == windowFlags())
         return;
     const bool wasVisible = isVisible();
+    // New flags make the native window anew: it takes the new see-through
+    // state with them.
+    applyTranslucency();
     setWindowFlags(flags);
     if (wasVisible)
         show();
+}
+
+void FormWindow::applyTranslucency()
+{
+    // Only a borderless window is cut to a region: a framed one keeps its
+    // background and the window manager's frame.
+    const bool wanted = !abilities_.cutsWindows && form_.Border == form::FormBorder::None;
+    if (wanted == testAttribute(Qt::WA_TranslucentBackground))
+        return;
+    setAttribute(Qt::WA_TranslucentBackground, wanted);
+    if (wanted) {
+        cutter_ = new ShapeCutter(this);
+        clearMask();
+    } else {
+        // The attribute took the window's own background along; it comes back.
+        setAttribute(Qt::WA_NoSystemBackground, false);
+        delete cutter_;
+        inputRegion_ = QRegion();
+        applyInputRegion();
+    }
+    setRegion(region_);
 }
 
 FormWindow::Item FormWindow::makeItem(form::Control &control)
@@ -124,6 +154,8 @@ void FormWindow::rebuild(bool withWidgets)
         for (form::Control *c : form_.controls())
             if (QWidget *w = widgetOf(*c); w && pieceOf(c->kind()).liesBelow == below)
                 w->raise();
+    if (cutter_)
+        cutter_->raise();
 }
 
 void FormWindow::sync()
@@ -186,7 +218,10 @@ void FormWindow::applyLook(const form::FormState &now, const form::FormState *be
         if (before && region_ && region_->shape == form::WindowRegion::Shape::Polygon)
             setRegion(std::optional<form::WindowRegion>(region_));
     }
-    if (!now.AutoPlace && (!before || before->Left != now.Left || before->Top != now.Top)) {
+    // Where the compositor places windows, a position asked for is ignored
+    // and the one read back means nothing: the form keeps its own.
+    if (abilities_.placesWindows && !now.AutoPlace &&
+        (!before || before->Left != now.Left || before->Top != now.Top)) {
         const QPoint at(toPixels(now.Left), toPixels(now.Top));
         if (pos() != at)
             move(at);
@@ -230,7 +265,7 @@ void FormWindow::applyFocusRequest()
 void FormWindow::placeOnScreen()
 {
     QScreen *primary = QGuiApplication::primaryScreen();
-    if (!primary)
+    if (!primary || !abilities_.placesWindows)
         return;
     if (form_.AutoPlace) {
         if (!shownOnce_) {
@@ -259,19 +294,43 @@ void FormWindow::placeOnScreen()
 void FormWindow::setRegion(const std::optional<form::WindowRegion> &region)
 {
     region_ = region;
-    if (!region) {
-        clearMask();
-        return;
-    }
-    QRegion mask;
-    if (region->shape == form::WindowRegion::Shape::Ellipse) {
+    std::optional<QRegion> mask;
+    if (region && region->shape == form::WindowRegion::Shape::Ellipse) {
         mask = ellipseRegion(region->left, region->top, region->right, region->bottom);
-    } else {
+    } else if (region) {
         // Built for the window's area only, however far and many the
         // vertices: the window follows the form's size.
         mask = polygonRegion(region->points, regionBox(QSize(toPixels(form_.Width), toPixels(form_.Height))));
     }
-    setMask(mask);
+    if (cutter_) {
+        // Qt keeps a window's own repaints within its widget mask, and so
+        // would leave what a smaller region drops as it was: the region
+        // goes to the native window alone, where it limits input, and the
+        // cutter keeps the pixels to it.
+        inputRegion_ = mask.value_or(QRegion());
+        applyInputRegion();
+        cutter_->setShape(mask);
+        return;
+    }
+    if (mask)
+        setMask(*mask);
+    else
+        clearMask();
+}
+
+void FormWindow::applyInputRegion()
+{
+    if (QWindow *native = windowHandle())
+        native->setMask(inputRegion_);
+}
+
+bool FormWindow::event(QEvent *event)
+{
+    // A native window made anew (new window flags make one) takes the
+    // input region again.
+    if (event->type() == QEvent::WinIdChange && cutter_)
+        applyInputRegion();
+    return QWidget::event(event);
 }
 
 void FormWindow::closeEvent(QCloseEvent *event)
@@ -310,7 +369,7 @@ void FormWindow::changeEvent(QEvent *event)
 void FormWindow::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    if (applying_ || form_.AutoPlace)
+    if (applying_ || form_.AutoPlace || !abilities_.placesWindows)
         return;
     // Only a real move changes the position kept in twips, so a position
     // that is no whole number of pixels survives a run without a move.
@@ -323,6 +382,19 @@ void FormWindow::moveEvent(QMoveEvent *event)
             last_->Top = form_.Top;
         }
     }
+}
+
+void FormWindow::paintEvent(QPaintEvent *event)
+{
+    // A see-through window paints its own background (its controls paint
+    // over it, and the cutter clears what lies outside the region); any
+    // other window has Qt fill it.
+    if (!testAttribute(Qt::WA_TranslucentBackground))
+        return;
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect &r : event->region())
+        p.fillRect(r, palette().color(QPalette::Window));
 }
 
 void FormWindow::mousePressEvent(QMouseEvent *event)

@@ -14,12 +14,14 @@
 #include <map>
 #include <optional>
 
+#include "desktop/WindowAbilities.h"
 #include "Form.h"
 #include "Services.h"
 
 namespace orbelle::formqt {
 
 class QtBinding;
+class ShapeCutter;
 class TimerDriver;
 
 // The pixels of the ellipse inscribed in the box from (left, top) to
@@ -35,7 +37,10 @@ public:
     form::Form &form() { return form_; }
     // Brings the window and its widgets up to date with the model.
     void sync();
-    // Cuts the window to the region, or gives it back its rectangle.
+    // Cuts the window to the region, or gives it back its rectangle. Where
+    // the window system cannot cut windows, a borderless window is
+    // see-through and shows only its region's pixels, and the region goes
+    // to its native window as the area that takes input.
     void setRegion(const std::optional<form::WindowRegion> &region);
     QWidget *widgetOf(const form::Control &control) const;
 
@@ -48,11 +53,13 @@ public:
     bool dragEnd(QMouseEvent *event);
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     struct Item {
@@ -74,12 +81,20 @@ private:
     void applyShown(const form::FormState &now);
     void applyFocusRequest();
     void applyWindowFlags();
+    // Makes a borderless window see-through where the window system cannot
+    // cut it (before its native window is made).
+    void applyTranslucency();
+    void applyInputRegion();
     void placeOnScreen();
     // Whether the window manager's move has begun; false while waiting.
     bool catchUp(QMouseEvent *event);
 
     form::Form &form_;
     QtBinding &binding_;
+    const WindowAbilities abilities_;
+    // Clears what lies outside the region, on a see-through window only.
+    QPointer<ShapeCutter> cutter_;
+    QRegion inputRegion_; // window pixels of a see-through window taking input; empty: all
     std::map<std::uint64_t, Item> items_;
     std::uint64_t layoutRevision_ = ~std::uint64_t(0);
     // The layout the timers were last brought up to, while hidden.

@@ -42,6 +42,13 @@ bool FormWindow::dragMove(QMouseEvent *event)
         // manager asked to move a window after the release has gone by
         // would move it with the pointer until the next click.
         dragPending_ = false;
+        if (!abilities_.placesWindows) {
+            // The compositor moves the window from where it lies, which the
+            // program cannot know: nothing to put under the pointer first.
+            if (windowHandle())
+                windowHandle()->startSystemMove();
+            return true;
+        }
         catchingUp_ = true;
         catchGrab_ = pendingFrom_ - pos();
         catchTarget_ = at - catchGrab_;

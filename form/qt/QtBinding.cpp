@@ -70,7 +70,7 @@ QtBinding::QtBinding(QObject *parent)
       icons_(new NotifyIcons([this](form::Form &form, const form::NotifyIcon &icon,
                                     int message) { deliverIconMessage(form, icon, message); },
                              this)),
-      beep_(new SystemBeep(this))
+      beep_(new SystemBeep(this)), abilities_(WindowAbilities::ofPlatform())
 {
     widenDisplaySendBuffer();
 }

@@ -16,6 +16,7 @@
 
 #include "Form.h"
 #include "desktop/LocalClock.h"
+#include "desktop/WindowAbilities.h"
 #include "Services.h"
 
 class QMouseEvent;
@@ -47,6 +48,11 @@ public:
     // Closes every window without events; call before the forms go away.
     void releaseWindows();
     bool ended() const { return ended_; }
+
+    // What the window system lets the windows do; windows made afterwards
+    // follow a change (tests play a window system they do not run on).
+    const WindowAbilities &windowAbilities() const { return abilities_; }
+    void setWindowAbilities(const WindowAbilities &abilities) { abilities_ = abilities; }
 
     // The icon the program's windows and notification icons show; a plain
     // disc until the program gives its own. Applies to what is already shown.
@@ -93,6 +99,7 @@ private:
     QString watchedFile_;
     std::function<void()> folderChanged_;
     LocalClock clock_;
+    WindowAbilities abilities_;
     bool ended_ = false;
     int dispatchDepth_ = 0;
 };

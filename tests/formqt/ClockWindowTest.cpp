@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 #include <fstream>
 #include <iterator>
 
@@ -277,6 +278,139 @@ TEST_F(ClockWindowTest, ClosingTheFaceWithoutNotificationAreaSavesAndEnds)
     std::ifstream in(folder.file("Pt.ini"), std::ios::binary);
     const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(saved.substr(0, 11), "1500,1200\r\n");
+}
+
+// The clock on a window system that neither cuts windows nor lets a program
+// place them, as a Wayland compositor.
+class ClockWindowOnCompositorTest : public ClockWindowTest {
+protected:
+    ClockWindowOnCompositorTest() { binding.setWindowAbilities(WindowAbilities{false, false}); }
+
+    // What the face window hands the compositor: its painting over nothing,
+    // one entry a device pixel.
+    QImage painted() const
+    {
+        const qreal dpr = face->devicePixelRatio();
+        QImage image(face->size() * dpr, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        // Qt's own rendering would keep to the mask; the compositor does not.
+        face->render(&image, QPoint(), QRegion(), QWidget::DrawChildren | QWidget::IgnoreMask);
+        return image.convertToFormat(QImage::Format_ARGB32);
+    }
+
+    // The window's backing store as it stands after its repaints (the
+    // offscreen platform's store has no alpha: cleared pixels are black).
+    QImage stored()
+    {
+        pump(30);
+        return face->screen()->grabWindow(face->winId()).toImage().convertToFormat(QImage::Format_ARGB32);
+    }
+
+    struct Coverage {
+        int insideNotOpaque = 0; // pixels of the region the compositor would not show whole
+        int outsideNotClear = 0; // pixels outside it that would show at all
+        int white = 0;           // the face picture's white half, inside
+        int whiteOutside = 0;    // and outside
+    };
+    // Every device pixel of a picture of the window against the region's
+    // window pixels.
+    Coverage coverage(const QImage &image, const QRegion &kept) const
+    {
+        Coverage c;
+        const qreal dpr = face->devicePixelRatio();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb px = image.pixel(x, y);
+                const bool white = px == 0xFFFFFFFF;
+                if (!kept.contains(QPoint(int(x / dpr), int(y / dpr)))) {
+                    c.outsideNotClear += qAlpha(px) != 0;
+                    c.whiteOutside += white;
+                    continue;
+                }
+                c.insideNotOpaque += qAlpha(px) != 255;
+                c.white += white;
+            }
+        return c;
+    }
+
+    std::string savedState() const
+    {
+        std::ifstream in(folder.file("Pt.ini"), std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+};
+
+TEST_F(ClockWindowOnCompositorTest, FaceIsSeeThroughOutsideItsRegionAndWholeInside)
+{
+    start();
+    EXPECT_TRUE(face->testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_TRUE(face->windowHandle()->requestedFormat().hasAlpha());
+    // The region still says where the window takes input.
+    const QRegion input = face->windowHandle()->mask();
+    EXPECT_EQ(input, ellipseRegion(2, 2, 164, 164));
+    // The framed dialog keeps its background.
+    EXPECT_FALSE(dialog->testAttribute(Qt::WA_TranslucentBackground));
+
+    const QImage image = painted();
+    const qreal dpr = face->devicePixelRatio();
+    ASSERT_EQ(image.size(), QSize(int(164 * dpr), int(164 * dpr)));
+    const Coverage c = coverage(image, input);
+    EXPECT_EQ(c.outsideNotClear, 0);
+    EXPECT_EQ(c.insideNotOpaque, 0) << "a hand's shadow or the border left a hole";
+    // The picture is white left of its middle.
+    EXPECT_GT(c.white, int(8000 * dpr * dpr));
+}
+
+TEST_F(ClockWindowOnCompositorTest, ANewRegionShowsWhatItKeepsAndClearsWhatItDrops)
+{
+    start();
+    // The picture's white half shows in the corners of the box only while
+    // no region cuts them off.
+    const QRegion ellipse = ellipseRegion(2, 2, 164, 164);
+    EXPECT_EQ(coverage(stored(), ellipse).whiteOutside, 0);
+    binding.setWindowRegion(clock.form1, std::nullopt);
+    EXPECT_TRUE(face->windowHandle()->mask().isEmpty());
+    EXPECT_GT(coverage(stored(), ellipse).whiteOutside, 0) << "the corners were not painted again";
+
+    form::WindowRegion square;
+    square.shape = form::WindowRegion::Shape::Polygon;
+    square.points = {{40, 40}, {40, 120}, {120, 120}, {120, 40}};
+    binding.setWindowRegion(clock.form1, square);
+    EXPECT_EQ(face->windowHandle()->mask(), QRegion(40, 40, 80, 80));
+    const Coverage cut = coverage(stored(), QRegion(40, 40, 80, 80));
+    EXPECT_EQ(cut.whiteOutside, 0);
+    EXPECT_GT(cut.white, 0);
+    EXPECT_EQ(coverage(painted(), QRegion(40, 40, 80, 80)).outsideNotClear, 0);
+}
+
+TEST_F(ClockWindowOnCompositorTest, PositionReadAtStartIsSavedWhateverTheWindowReports)
+{
+    start();
+    // The compositor put the window somewhere and reports the origin.
+    face->move(0, 0);
+    pump(30);
+    EXPECT_EQ(clock.form1.Left, 1500);
+    EXPECT_EQ(clock.form1.Top, 1200);
+    clock.form2.Text3.Text = "新しいメモ";
+    ASSERT_TRUE(clock.form1.saveStateIfChanged());
+    EXPECT_EQ(savedState().substr(0, 11), "1500,1200\r\n");
+}
+
+TEST_F(ClockWindowOnCompositorTest, DragLeavesThePlacingToTheCompositor)
+{
+    start();
+    QWidget *target = widgetAt(face, QPoint(50, 50));
+    ASSERT_EQ(target, face->widgetOf(clock.form1.Picture1));
+    const QPoint before = face->pos();
+    const QPoint local = target->mapFrom(face, QPoint(50, 50));
+    QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, local);
+    QTest::mouseMove(target, local + QPoint(20, 30));
+    QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, local + QPoint(20, 30));
+    // The program does not move the window where it cannot know it lies.
+    EXPECT_EQ(face->pos(), before);
+    EXPECT_EQ(clock.form1.Left, 1500);
+    EXPECT_EQ(clock.form1.Top, 1200);
 }
 
 } // namespace
