@@ -75,13 +75,14 @@ bool FormWindow::eventFilter(QObject *watched, QEvent *event)
     auto *key = static_cast<QKeyEvent *>(event);
     if (offerKey(key))
         return true;
-    // Declined: the control has the key, passed on once from here, so the
-    // form is not asked again while the key climbs to the control's parents.
+    // Declined: the control has the key, passed on as a copy that climbs to
+    // the control's parents without asking the form again. The original
+    // ends here, taken, or it would climb (and ask) once more.
     const std::unique_ptr<QKeyEvent> copy(key->clone());
     passingKeyOn_ = true;
     QApplication::sendEvent(target, copy.get());
     passingKeyOn_ = false;
-    key->setAccepted(copy->isAccepted());
+    key->accept();
     return true;
 }
 

@@ -55,7 +55,7 @@ TEST_F(MenuAndKeys, ABarAddedLaterLiesAboveTheClientAreaAndRunsItsItems)
 
     // An item put in between shows in its place; states follow the model.
     file.insertAfter("mnuOpen", "mnuMiddle", "中").Click = [&] { heard.push_back("middle"); };
-    file["mnuLast"].Enabled = false;
+    bar["mnuLast"].Enabled = false;
     bar["mnuOpen"].Checked = true;
     binding.syncAll();
     auto *menu = qbar->findChild<QMenu *>(QStringLiteral("mnuFile"));
