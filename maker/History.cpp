@@ -36,6 +36,8 @@ const DesignSnapshot &History::undo()
 {
     if (canUndo())
         --current_;
+    // Typing after an undo is a step of its own, not more of the one undone to.
+    entries_[current_].mergeKey.clear();
     return current();
 }
 
@@ -43,6 +45,7 @@ const DesignSnapshot &History::redo()
 {
     if (canRedo())
         ++current_;
+    entries_[current_].mergeKey.clear();
     return current();
 }
 

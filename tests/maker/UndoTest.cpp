@@ -243,6 +243,30 @@ TEST_F(Undo, ANewStepAfterUndoingClearsTheRedoSteps)
     EXPECT_EQ(editor.Check4.Value, 0);
 }
 
+TEST_F(Undo, LettersTypedInARowAreOneStepUntilSomethingElseHappens)
+{
+    const auto type = [&](form::TextBox &box, const char *text) {
+        box.Text = text;
+        box.Change();
+    };
+    type(editor.Text1, "1");
+    type(editor.Text1, "12");
+    type(editor.Text1, "120");
+    EXPECT_EQ(editor.history().undoSteps(), 1u);
+    type(editor.Text2, "5");
+    EXPECT_EQ(editor.history().undoSteps(), 2u);
+    editor.Check1.setValue(0);
+    editor.mnuEditUndo_Click();
+    // Back on the typing step: new letters make a step of their own.
+    type(editor.Text2, "55");
+    EXPECT_EQ(editor.history().undoSteps(), 3u);
+    editor.mnuEditUndo_Click();
+    EXPECT_EQ(editor.Text2.Text, "5");
+    editor.mnuEditUndo_Click();
+    editor.mnuEditUndo_Click();
+    EXPECT_EQ(editor.Text1.Text, "100");
+}
+
 TEST_F(Undo, AChosenPictureIsReadAgainOnlyWhenNobodyHoldsIt)
 {
     fake.openAnswers.push_back("/pictures/face.png");
