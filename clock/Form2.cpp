@@ -105,6 +105,22 @@ Form2::Form2(Form1 &clockWindow) : form::Form("Form2"), clock_(clockWindow)
     QueryUnload = [this](bool &cancel) { Form_QueryUnload(cancel); };
     Command1.Click = [this] { Command1_Click(); };
     Command4.Click = [this] { Command4_Click(); };
+    KeyPreview = true;
+    KeyDown = [this](int &code, int shift) { Form_KeyDown(code, shift); };
+}
+
+void Form2::Form_KeyDown(int &KeyCode, int Shift)
+{
+    // Ctrl+Enter sets the alarm from wherever the focus is, even the memo
+    // (where Enter alone starts a new line); Escape closes as "閉じる".
+    if (KeyCode == form::KeyReturn && Shift == form::CtrlKey) {
+        KeyCode = 0;
+        if (Command1.Enabled && Command1.Visible)
+            Command1.Click();
+    } else if (KeyCode == form::KeyEscape && Shift == 0) {
+        KeyCode = 0;
+        Command4.Click();
+    }
 }
 
 void Form2::Form_Activate()

@@ -49,6 +49,8 @@ public:
     void Command4_Click();
     // The title bar's close box closes the dialog as "閉じる" does.
     void Form_QueryUnload(bool &cancel);
+    // Ctrl+Enter: "アラーム時刻設定"; Escape: "閉じる".
+    void Form_KeyDown(int &KeyCode, int Shift);
 
 private:
     Form1 &clock_;

@@ -15,6 +15,15 @@ class Form;
 // Mouse button codes as the handlers receive them.
 enum MouseButton : int { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
 
+// The shift argument of mouse and key events: the modifier keys held.
+enum ShiftMask : int { ShiftKey = 1, CtrlKey = 2, AltKey = 4 };
+
+// Key codes as the key handlers receive them (the keys' virtual-key numbers).
+enum KeyCode : int {
+    KeyBack = 8, KeyTab = 9, KeyReturn = 13, KeyEscape = 27, KeySpace = 32,
+    KeyLeftArrow = 37, KeyUpArrow = 38, KeyRightArrow = 39, KeyDownArrow = 40, KeyDelete = 46,
+};
+
 // A font as a form designer names it; the binding maps the name to an
 // installed face.
 struct Font {
@@ -39,7 +48,7 @@ class Control : public ControlState {
 public:
     enum class Kind {
         PictureBox, Line, Label, TextBox, UpDown, CommandButton, Timer,
-        Frame, OptionButton, CheckBox, Image, Shape, StatusBar
+        Frame, OptionButton, CheckBox, Image, Shape, StatusBar, MenuBar
     };
 
     Control(Kind kind, std::string name, int index = -1);

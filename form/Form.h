@@ -75,6 +75,12 @@ public:
     // button, shift, x and y in twips of the client area
     std::function<void(int, int, float, float)> MouseDown;
     std::function<void()> Click;
+    // A key pressed while the window is active: the key's code and the
+    // modifiers held (ShiftMask). With KeyPreview the form hears every key
+    // before the control with the focus does; a handler that sets the code
+    // to 0 keeps the key from that control.
+    std::function<void(int &keyCode, int shift)> KeyDown;
+    bool KeyPreview = false;
 
 private:
     std::string name_;

@@ -109,6 +109,9 @@ public:
     // form's notification icon shows it where there is no other way. A
     // provider without notifications drops it.
     virtual void showNotification(Form &, const std::string & /*title*/, const std::string & /*text*/) {}
+    // A message box over the form with an OK button; returns once the user
+    // has closed it. A provider without dialogs drops it.
+    virtual void showMessage(Form &, const std::string & /*title*/, const std::string & /*text*/) {}
     // Calls `changed` (as an event of its own, shortly after; a burst of
     // changes as one call) whenever the file is made, replaced by a rename,
     // written or removed, or anything else in its folder changes. Watching

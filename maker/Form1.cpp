@@ -94,6 +94,8 @@ Form1::Form1(form::Services &services)
 {
     layOut();
     wire();
+    history_.reset(DesignSnapshot::of(*this));
+    updateEditMenu();
 }
 
 void Form1::layOut()
@@ -124,6 +126,7 @@ void Form1::layOut()
     put(*this, StatusBar1, nullptr, {0, 6540, 8475, 330});
     StatusBar1.PanelText = kStatusHint;
     layOutCanvas();
+    layOutMenu();
 }
 
 void Form1::layOutPanel()
@@ -246,43 +249,17 @@ void Form1::layOutCanvas()
 void Form1::wire()
 {
     Load = [this] { Form_Load(); };
+    KeyPreview = true;
+    KeyDown = [this](int &code, int shift) { Form_KeyDown(code, shift); };
     Command3.Click = [this] { Command3_Click(); };
-    Command2.Click = [this] { Command2_Click(); };
-    Command8.Click = [this] { Command8_Click(); };
-    Command1.Click = [this] { Command1_Click(); };
+    Command2.Click = [this] { asStep("保存", [this] { Command2_Click(); }); };
+    Command8.Click = [this] { asStep("設定ファイル読込", [this] { Command8_Click(); }); };
+    Command1.Click = [this] { asStep("画像の選択", [this] { Command1_Click(); }); };
+    wireCanvas();
+    wireSteps();
 
-    mouse(*this, Image1, &Form1::Image1_MouseDown, &Form1::Image1_MouseMove, &Form1::Image1_MouseUp);
-    mouse(*this, Label5, &Form1::Label5_MouseDown, &Form1::Label5_MouseMove, &Form1::Label5_MouseUp);
-    mouse(*this, Label6, &Form1::Label6_MouseDown, &Form1::Label6_MouseMove, &Form1::Label6_MouseUp);
-    mouse(*this, Label7, &Form1::Label7_MouseDown, &Form1::Label7_MouseMove, &Form1::Label7_MouseUp);
-    Picture1.Click = [this] { Picture1_Click(); };
-    Picture1.LostFocus = [this] { Picture1_LostFocus(); };
-    mouse(*this, Picture1, nullptr, &Form1::Picture1_MouseMove, &Form1::Picture1_MouseUp);
-    Option1.Click = [this] { Option1_Click(); };
-    Option2.Click = [this] { Option2_Click(); };
-    Option3.Click = [this] { Option3_Click(); };
-    mouse(*this, Image2, &Form1::Image2_MouseDown, &Form1::Image2_MouseMove, &Form1::Image2_MouseUp);
-    mouse(*this, Label1, &Form1::Label1_MouseDown, &Form1::Label1_MouseMove, &Form1::Label1_MouseUp);
-
-    Command13.Click = [this] { Command13_Click(); };
-    Command14.Click = [this] { Command14_Click(); };
-    Command15.Click = [this] { Command15_Click(); };
-    Command16.Click = [this] { Command16_Click(); };
-    UpDown1.Change = [this] { UpDown1_Change(); };
-
-    Check1.Click = [this] { Check1_Click(); };
-    Check2.Click = [this] { Check2_Click(); };
-    Check3.Click = [this] { Check3_Click(); };
-    Check4.Click = [this] { Check4_Click(); };
-    Command4.Click = [this] { Command4_Click(); };
-    Command5.Click = [this] { Command5_Click(); };
-    Command6.Click = [this] { Command6_Click(); };
-    Command7.Click = [this] { Command7_Click(); };
-    UpDown3.Change = [this] { UpDown3_Change(); };
-    UpDown4.Change = [this] { UpDown4_Change(); };
-    UpDown5.Change = [this] { UpDown5_Change(); };
-
-    // The panning buttons: pressed and released as well as clicked.
+    // The panning buttons: pressed and released as well as clicked. Panning
+    // only moves the view, which undo leaves alone.
     mouse(*this, Command9, &Form1::Command9_MouseDown, nullptr, &Form1::Command9_MouseUp);
     Command9.Click = [this] { Command9_Click(); };
     mouse(*this, Command10, &Form1::Command10_MouseDown, nullptr, &Form1::Command10_MouseUp);
@@ -294,6 +271,63 @@ void Form1::wire()
     Timer1.Tick = [this] { Timer1_Timer(); };
 }
 
+// The canvas's mouse events: every one goes through the drag protocol's
+// step keeping, so a whole drag is one step.
+void Form1::wireCanvas()
+{
+    const auto viaSteps = [this](MouseHandler handler) -> std::function<void(int, int, float, float)> {
+        if (!handler)
+            return {};
+        return [this, handler](int b, int s, float x, float y) { asDragEvent([&] { (this->*handler)(b, s, x, y); }); };
+    };
+    const auto wireMouse = [&](auto &control, MouseHandler down, MouseHandler move, MouseHandler up) {
+        control.MouseDown = viaSteps(down);
+        control.MouseMove = viaSteps(move);
+        control.MouseUp = viaSteps(up);
+    };
+    wireMouse(Image1, &Form1::Image1_MouseDown, &Form1::Image1_MouseMove, &Form1::Image1_MouseUp);
+    wireMouse(Label5, &Form1::Label5_MouseDown, &Form1::Label5_MouseMove, &Form1::Label5_MouseUp);
+    wireMouse(Label6, &Form1::Label6_MouseDown, &Form1::Label6_MouseMove, &Form1::Label6_MouseUp);
+    wireMouse(Label7, &Form1::Label7_MouseDown, &Form1::Label7_MouseMove, &Form1::Label7_MouseUp);
+    wireMouse(Picture1, nullptr, &Form1::Picture1_MouseMove, &Form1::Picture1_MouseUp);
+    wireMouse(Image2, &Form1::Image2_MouseDown, &Form1::Image2_MouseMove, &Form1::Image2_MouseUp);
+    wireMouse(Label1, &Form1::Label1_MouseDown, &Form1::Label1_MouseMove, &Form1::Label1_MouseUp);
+    Picture1.Click = [this] { asStep("選択", [this] { Picture1_Click(); }); };
+    Picture1.LostFocus = [this] { asStep("選択", [this] { Picture1_LostFocus(); }); };
+}
+
+// The panel's handlers, each one step named after what it changes. A
+// handler that another one runs (a load setting the options and check
+// boxes) is part of the outer step.
+void Form1::wireSteps()
+{
+    Option1.Click = [this] { asStep("ベースの形", [this] { Option1_Click(); }); };
+    Option2.Click = [this] { asStep("ベースの形", [this] { Option2_Click(); }); };
+    Option3.Click = [this] { asStep("ベースの形", [this] { Option3_Click(); }); };
+    Command13.Click = [this] { asStep("モードの切り替え", [this] { Command13_Click(); }); };
+    Command14.Click = [this] { asStep("モードの切り替え", [this] { Command14_Click(); }); };
+    Command15.Click = [this] { asStep("モードの切り替え", [this] { Command15_Click(); }); };
+    Command16.Click = [this] { asStep("頂点の消去", [this] { Command16_Click(); }); };
+    UpDown1.Change = [this] { asStep("頂点の選択", [this] { UpDown1_Change(); }); };
+
+    Check1.Click = [this] { asStep("表示の切り替え", [this] { Check1_Click(); }); };
+    Check2.Click = [this] { asStep("表示の切り替え", [this] { Check2_Click(); }); };
+    Check3.Click = [this] { asStep("表示の切り替え", [this] { Check3_Click(); }); };
+    Check4.Click = [this] { asStep("表示の切り替え", [this] { Check4_Click(); }); };
+    Command4.Click = [this] { asStep("色の変更", [this] { Command4_Click(); }); };
+    Command5.Click = [this] { asStep("色の変更", [this] { Command5_Click(); }); };
+    Command6.Click = [this] { asStep("色の変更", [this] { Command6_Click(); }); };
+    Command7.Click = [this] { asStep("色の変更", [this] { Command7_Click(); }); };
+    UpDown3.Change = [this] { asStep("長さの変更", [this] { UpDown3_Change(); }); };
+    UpDown4.Change = [this] { asStep("長さの変更", [this] { UpDown4_Change(); }); };
+    UpDown5.Change = [this] { asStep("長さの変更", [this] { UpDown5_Change(); }); };
+    // Typing into a length box: the letters typed one after another are
+    // one step.
+    Text1.Change = [this] { asStep("長さの変更", [] {}, "Text1"); };
+    Text2.Change = [this] { asStep("長さの変更", [] {}, "Text2"); };
+    Text3.Change = [this] { asStep("長さの変更", [] {}, "Text3"); };
+}
+
 void Form1::Form_Load()
 {
     flag = kDragNone;
@@ -302,6 +336,9 @@ void Form1::Form_Load()
     // Left-overs of a save of the design that was cut short.
     recoverInterruptedWrites(services_.programFolder() / kDesignFileName);
     placeHands();
+    // Nothing before the window opened can be undone.
+    history_.reset(DesignSnapshot::of(*this));
+    updateEditMenu();
 }
 
 void Form1::Command3_Click()

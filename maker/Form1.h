@@ -14,15 +14,21 @@
 //   Form1Polygon.cpp  the polygon vertex editor
 //   Form1Hands.cpp    visibility, colours and lengths
 //   Form1Pan.cpp      panning the canvas
+//   Form1Edit.cpp     the menu bar, undo and redo, the keyboard
+
+#include <functional>
 
 #include "CheckBox.h"
 #include "CommandButton.h"
 #include "ControlArray.h"
 #include "Form.h"
+#include "FaceDesignFile.h"
 #include "Frame.h"
+#include "History.h"
 #include "Image.h"
 #include "Label.h"
 #include "Line.h"
+#include "Menu.h"
 #include "OptionButton.h"
 #include "PictureBox.h"
 #include "Services.h"
@@ -53,6 +59,9 @@ public:
     static constexpr int kMagenta = 16711935;
     static constexpr int kPurple = 8388736;
     static constexpr int kCyan = 16776960;
+
+    // ---- The menu bar, above the client area (Form1Edit.cpp).
+    form::MenuBar MenuBar1{"MenuBar1"};
 
     // ---- The control panel.
     form::Frame Frame1{"Frame1"};
@@ -130,6 +139,10 @@ public:
     Value Tflag;            // editing mode: kModeCreate, kModeCorrect, or normal (empty or kModeNormal)
     // The colour the colour dialog returned last; it opens on it.
     int CommonDialog1Color = 0;
+    // What a press on the canvas selected last: the frame shows its grips,
+    // the hands area its grip; the arrow keys move it.
+    enum class Selection { None, Frame, HandsArea };
+    Selection selection = Selection::None;
 
     // ---- Start-up and exit (Form1.cpp).
     void Form_Load();
@@ -141,6 +154,8 @@ public:
     // ---- Saving and loading (Form1File.cpp).
     void Command2_Click();
     void Command8_Click();
+    // The design as a save writes it, read from the controls and state.
+    FaceDesign designToSave() const;
 
     // ---- Picture, frame, base shape, hands area (Form1Canvas.cpp).
     void Command1_Click();
@@ -205,6 +220,18 @@ public:
     void Command12_Click();
     void Timer1_Timer();
 
+    // ---- Menu, undo and redo, keys (Form1Edit.cpp).
+    void mnuEditUndo_Click();
+    void mnuEditRedo_Click();
+    void mnuHelpAbout_Click();
+    // Arrow keys move the selected frame or hands area; Escape ends a
+    // vertex mode.
+    void Form_KeyDown(int &KeyCode, int Shift);
+    const History &history() const { return history_; }
+    static constexpr const char *kProgramName = "オルベルメーカー";
+    static constexpr int kNudge = 15;       // twips an arrow key moves, one pixel
+    static constexpr int kLongNudge = 150;  // with Shift held
+
     // The number of polygon vertices: idx, with empty (or anything that is
     // no number) counting as 0.
     int vertexCount() const;
@@ -216,6 +243,25 @@ private:
     void layOutHandsFrame();
     void layOutCanvas();
     void wire();
+    void wireCanvas();
+    void wireSteps();
+    void addVertexLists(FaceDesign &design) const;
+    // ---- Steps of undo (Form1Edit.cpp).
+    void layOutMenu();
+    // Runs a user's action; once the outermost one ends, what it changed in
+    // the design becomes one step named `label` (see commit).
+    void asStep(const char *label, const std::function<void()> &action, const char *mergeKey = "");
+    // A handler of the drag protocol: a step is made once the drag it
+    // belongs to has ended (by this handler or before it).
+    void asDragEvent(const std::function<void()> &handler);
+    // A step named `label` when the design differs from the one of the
+    // current step; otherwise the current step takes in what else changed.
+    void commit(const std::string &label, const std::string &mergeKey = {});
+    void restore(const DesignSnapshot &state);
+    void updateEditMenu();
+    // Moves the selected frame or hands area by (dx, dy) twips as a drag
+    // would (Form1Canvas.cpp); false when nothing is selected.
+    bool nudgeSelection(float dx, float dy);
     // Ellipse or rectangle chosen with `own`.
     void chooseRoundOrSquare(form::OptionButton &own, form::ShapeKind figure);
     // A press on the frame at (X, Y) in a vertex mode: append or move a vertex.
@@ -238,6 +284,9 @@ private:
     }
 
     form::Services &services_;
+    History history_;
+    int stepDepth_ = 0;      // actions running inside one another
+    bool restoring_ = false; // undo or redo putting a state back
 };
 
 } // namespace orbelle::maker

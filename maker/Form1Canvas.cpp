@@ -127,6 +127,7 @@ void Form1::Image1_MouseDown(int, int, float X, float Y)
     Shape1.Height = Image1.Height;
     placeFrameGrips(*this);
     Label1.Visible = false;
+    selection = Selection::Frame;
 }
 
 void Form1::Image1_MouseMove(int, int, float X, float Y)
@@ -260,12 +261,14 @@ void Form1::Picture1_Click()
 {
     hideFrameGrips(*this);
     Label1.Visible = false;
+    selection = Selection::None;
 }
 
 void Form1::Picture1_LostFocus()
 {
     hideFrameGrips(*this);
     Label1.Visible = false;
+    selection = Selection::None;
 }
 
 void Form1::Picture1_MouseMove(int, int, float X, float Y)
@@ -346,6 +349,7 @@ void Form1::Image2_MouseDown(int, int, float X, float Y)
     flag = kDragHandsArea;
     hideFrameGrips(*this);
     Label1.Visible = true;
+    selection = Selection::HandsArea;
 }
 
 void Form1::Image2_MouseMove(int, int, float X, float Y)
@@ -404,6 +408,27 @@ void Form1::Label1_MouseUp(int, int, float, float)
     Shape2.Left = Image2.Left;
     Shape2.Top = Image2.Top;
     flag = kDragNone;
+}
+
+// ---- The keyboard.
+
+bool Form1::nudgeSelection(float dx, float dy)
+{
+    // Not while the mouse drags something: the key would fight the pointer.
+    if (!sameNumber(flag, kDragNone))
+        return false;
+    if (selection == Selection::Frame && normalMode(Tflag) && Image1.Visible) {
+        moveFrame(*this, double(Image1.Left) + dx, double(Image1.Top) + dy);
+        return true;
+    }
+    if (selection == Selection::HandsArea && Image2.Visible) {
+        moveHandsArea(*this, double(Image2.Left) + dx, double(Image2.Top) + dy);
+        Label1.Visible = true;
+        placeCentreLines();
+        placeHands();
+        return true;
+    }
+    return false;
 }
 
 } // namespace orbelle::maker

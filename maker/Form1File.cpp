@@ -65,6 +65,65 @@ std::string writeFailureReason(const std::filesystem::path &file)
 
 } // namespace
 
+FaceDesign Form1::designToSave() const
+{
+    FaceDesign design;
+    design.windowWidth = double(Image1.Width + 60.0f);
+    design.windowHeight = double(Image1.Height + 60.0f);
+    // An editor that never had a picture writes nothing on line 2; a
+    // path taken from a file, even an empty one, is written quoted.
+    design.picturePath = ImageFileName.toText();
+    design.picturePathEmptyField = ImageFileName.isEmpty();
+    design.pictureLeft = double(-Image1.Left);
+    design.pictureTop = double(-Image1.Top);
+    design.circle = Option1.Value;
+    design.rectangle = Option2.Value;
+    design.polygon = Option3.Value;
+    design.tokeiX = double(Image2.Left + Image2.Width / 2.0f);
+    design.tokeiY = double(Image2.Top + Image2.Height / 2.0f);
+    design.tokeiHaba = double(Image2.Width);
+    design.tokeiTakasa = double(Image2.Height);
+    design.memoriChk = Check1.Value;
+    design.hariSChk = Check2.Value;
+    design.hariMChk = Check3.Value;
+    design.hariHChk = Check4.Value;
+    design.memoricolor = Label2.BackColor;
+    design.hariScolor = Label3.BackColor;
+    design.hariMcolor = Label8.BackColor;
+    design.hariHcolor = Label9.BackColor;
+    design.hariSlength = Text1.Text;
+    design.hariMlength = Text2.Text;
+    design.hariHlength = Text3.Text;
+    addVertexLists(design);
+    return design;
+}
+
+void Form1::addVertexLists(FaceDesign &design) const
+{
+    // Both lists always run from element 0, the template, to n. A count
+    // that a damaged load left beyond the vertices that were made is
+    // written as the vertices there are, so the file stays whole.
+    int n = idx.toInt32();
+    for (int i = 1; i <= n; ++i) {
+        if (!Line17.exists(i) || !Label17.exists(i)) {
+            n = i - 1;
+            design.idx = n;
+            break;
+        }
+    }
+    if (n == idx.toInt32())
+        design.idx = idx;
+    for (int i = 0; i <= n; ++i) {
+        const form::Line &segment = Line17[i];
+        design.vertexList.push_back({double((segment.X1 - Image1.Left) / 15.0f),
+                                     double((segment.Y1 - Image1.Top) / 15.0f)});
+    }
+    for (int i = 0; i <= n; ++i) {
+        const form::Label &marker = Label17[i];
+        design.handleList.push_back({double(marker.Left), double(marker.Top)});
+    }
+}
+
 void Form1::Command2_Click()
 {
     services_.setCurrentDirectory(services_.programFolder());
@@ -73,55 +132,7 @@ void Form1::Command2_Click()
     if (!path)
         return;
     try {
-        FaceDesign design;
-        design.windowWidth = double(Image1.Width + 60.0f);
-        design.windowHeight = double(Image1.Height + 60.0f);
-        // An editor that never had a picture writes nothing on line 2; a
-        // path taken from a file, even an empty one, is written quoted.
-        design.picturePath = ImageFileName.toText();
-        design.picturePathEmptyField = ImageFileName.isEmpty();
-        design.pictureLeft = double(-Image1.Left);
-        design.pictureTop = double(-Image1.Top);
-        design.circle = Option1.Value;
-        design.rectangle = Option2.Value;
-        design.polygon = Option3.Value;
-        design.tokeiX = double(Image2.Left + Image2.Width / 2.0f);
-        design.tokeiY = double(Image2.Top + Image2.Height / 2.0f);
-        design.tokeiHaba = double(Image2.Width);
-        design.tokeiTakasa = double(Image2.Height);
-        design.memoriChk = Check1.Value;
-        design.hariSChk = Check2.Value;
-        design.hariMChk = Check3.Value;
-        design.hariHChk = Check4.Value;
-        design.memoricolor = Label2.BackColor;
-        design.hariScolor = Label3.BackColor;
-        design.hariMcolor = Label8.BackColor;
-        design.hariHcolor = Label9.BackColor;
-        design.hariSlength = Text1.Text;
-        design.hariMlength = Text2.Text;
-        design.hariHlength = Text3.Text;
-        // Both lists always run from element 0, the template, to n. A count
-        // that a damaged load left beyond the vertices that were made is
-        // written as the vertices there are, so the file stays whole.
-        int n = idx.toInt32();
-        for (int i = 1; i <= n; ++i) {
-            if (!Line17.exists(i) || !Label17.exists(i)) {
-                n = i - 1;
-                design.idx = n;
-                break;
-            }
-        }
-        if (n == idx.toInt32())
-            design.idx = idx;
-        for (int i = 0; i <= n; ++i) {
-            const form::Line &segment = Line17[i];
-            design.vertexList.push_back({double((segment.X1 - Image1.Left) / 15.0f),
-                                         double((segment.Y1 - Image1.Top) / 15.0f)});
-        }
-        for (int i = 0; i <= n; ++i) {
-            const form::Label &marker = Label17[i];
-            design.handleList.push_back({double(marker.Left), double(marker.Top)});
-        }
+        const FaceDesign design = designToSave();
         // Written whole or not at all: the file that was there stays intact.
         const std::filesystem::path target = pathFromUtf8(*path);
         if (writeDesignFile(target, design))

@@ -117,6 +117,7 @@ void Form1::Command13_Click()
                                                                     &Line4, &Line5, &Label5, &Label6, &Label7})
         c->Visible = false;
     Label4[0].Visible = false;
+    selection = Selection::None;
 }
 
 void Form1::Command14_Click()
@@ -126,6 +127,8 @@ void Form1::Command14_Click()
     Label5.Visible = false;
     Label6.Visible = false;
     Label7.Visible = false;
+    if (selection == Selection::Frame)
+        selection = Selection::None;
     for (form::Control *c : std::initializer_list<form::Control *>{&Shape2, &Line1, &Line2, &Line3, &Line4, &Line5})
         c->Visible = true;
     UpDown1.Enabled = false;
@@ -166,6 +169,8 @@ void Form1::Command15_Click()
     Image2.Visible = false;
     Shape2.Visible = false;
     Label1.Visible = false;
+    if (selection == Selection::HandsArea)
+        selection = Selection::None;
 }
 
 void Form1::colourMarkers()

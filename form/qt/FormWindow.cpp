@@ -50,6 +50,8 @@ FormWindow::FormWindow(form::Form &form, QtBinding &binding)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setObjectName(QString::fromStdString(form.name()));
     applyWindowFlags();
+    // A form that previews keys hears them before the control with the focus.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 FormWindow::~FormWindow() = default;
@@ -107,7 +109,7 @@ void FormWindow::applyTranslucency()
 
 FormWindow::Item FormWindow::makeItem(form::Control &control)
 {
-    QWidget *parent = this;
+    QWidget *parent = pieceOf(control.kind()).liesAboveClient ? this : clientHolder();
     if (control.container())
         if (QWidget *holder = widgetOf(*control.container()))
             parent = holder;
@@ -125,6 +127,12 @@ void FormWindow::rebuild(bool withWidgets)
     // Containers come before what they hold, so a new control finds its
     // container's widget already made.
     std::map<std::uint64_t, bool> live;
+    if (withWidgets && !client_)
+        for (form::Control *c : form_.controls())
+            if (pieceOf(c->kind()).liesAboveClient) {
+                makeClientHolder();
+                break;
+            }
     for (form::Control *c : form_.controls()) {
         live[c->serial()] = true;
         const bool wanted = withWidgets || pieceOf(c->kind()).runsHidden;
@@ -172,6 +180,7 @@ void FormWindow::sync()
     const form::FormState *before = last_ ? &*last_ : nullptr;
     applying_ = true;
     applyLook(now, before);
+    placeClient();
     applyShown(now);
     applying_ = false;
     last_ = now;
@@ -207,8 +216,10 @@ void FormWindow::applyLook(const form::FormState &now, const form::FormState *be
         setPalette(pal);
         setAutoFillBackground(true);
     }
-    const QSize size(toPixels(now.Width), toPixels(now.Height));
-    if (!before || before->Width != now.Width || before->Height != now.Height) {
+    const int bars = barsHeight();
+    const QSize size(toPixels(now.Width), toPixels(now.Height) + bars);
+    if (!before || before->Width != now.Width || before->Height != now.Height || bars != barsApplied_) {
+        barsApplied_ = bars;
         if (size.width() > 0 && size.height() > 0) {
             if (now.Border == form::FormBorder::Sizable)
                 resize(size);
@@ -262,6 +273,44 @@ void FormWindow::applyFocusRequest()
             w->setFocus(Qt::OtherFocusReason);
 }
 
+void FormWindow::makeClientHolder()
+{
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    // Widgets made before the bar came move into the client area.
+    for (auto &[serial, item] : items_)
+        if (QWidget *w = item.widget; w && w->parentWidget() == this && !pieceOf(item.control->kind()).liesAboveClient)
+            w->setParent(client_);
+    client_->show();
+}
+
+int FormWindow::barsHeight() const
+{
+    int height = 0;
+    for (const auto &[serial, item] : items_)
+        if (QWidget *w = item.widget; w && pieceOf(item.control->kind()).liesAboveClient && item.control->Visible)
+            height += w->sizeHint().height();
+    return height;
+}
+
+void FormWindow::placeClient()
+{
+    if (!client_)
+        return;
+    const int width = toPixels(form_.Width);
+    int top = 0;
+    for (const auto &[serial, item] : items_)
+        if (QWidget *w = item.widget; w && pieceOf(item.control->kind()).liesAboveClient && item.control->Visible) {
+            const QRect place(0, top, width, w->sizeHint().height());
+            if (w->geometry() != place)
+                w->setGeometry(place);
+            top += place.height();
+        }
+    const QRect area(0, top, width, toPixels(form_.Height));
+    if (client_->geometry() != area)
+        client_->setGeometry(area);
+}
+
 void FormWindow::placeOnScreen()
 {
     QScreen *primary = QGuiApplication::primaryScreen();
@@ -269,9 +318,12 @@ void FormWindow::placeOnScreen()
         return;
     if (form_.AutoPlace) {
         if (!shownOnce_) {
-            QRect r(QPoint(0, 0), size());
+            // The client area, the window as designed, is centred; a menu
+            // bar sits on top of it.
+            const int bars = barsHeight();
+            QRect r(QPoint(0, 0), QSize(width(), height() - bars));
             r.moveCenter(primary->availableGeometry().center());
-            move(r.topLeft());
+            move(r.topLeft() - QPoint(0, bars));
         }
         return;
     }
@@ -302,6 +354,8 @@ void FormWindow::setRegion(const std::optional<form::WindowRegion> &region)
         // vertices: the window follows the form's size.
         mask = polygonRegion(region->points, regionBox(QSize(toPixels(form_.Width), toPixels(form_.Height))));
     }
+    if (mask)
+        mask->translate(clientOffset());
     if (cutter_) {
         // Qt keeps a window's own repaints within its widget mask, and so
         // would leave what a smaller region drops as it was: the region
@@ -406,8 +460,9 @@ void FormWindow::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton) code = form::LeftButton;
     if (event->button() == Qt::RightButton) code = form::RightButton;
     if (code && form_.MouseDown) {
-        const float x = float(toTwips(event->position().x()));
-        const float y = float(toTwips(event->position().y()));
+        const QPointF at = event->position() - QPointF(clientOffset());
+        const float x = float(toTwips(at.x()));
+        const float y = float(toTwips(at.y()));
         binding_.dispatch([&] { form_.MouseDown(code, 0, x, y); });
     }
 }

@@ -60,6 +60,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    // Keys for the form before its controls, where it asks for them first.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Item {
@@ -86,6 +89,17 @@ private:
     void applyTranslucency();
     void applyInputRegion();
     void placeOnScreen();
+    // The client area: the window itself, or the widget below the bars that
+    // lie above it (a menu bar), which every control's widget is put in.
+    QWidget *clientHolder() const { return client_ ? client_ : const_cast<FormWindow *>(this); }
+    QPoint clientOffset() const { return client_ ? client_->pos() : QPoint(0, 0); }
+    void makeClientHolder();
+    // Pixels the bars above the client area take.
+    int barsHeight() const;
+    // Puts the bars and the client area in their places.
+    void placeClient();
+    // Passes a key to the form's KeyDown; true when the form kept it.
+    bool offerKey(QKeyEvent *event);
     // Whether the window manager's move has begun; false while waiting.
     bool catchUp(QMouseEvent *event);
 
@@ -107,6 +121,10 @@ private:
     bool pressed_ = false;
     bool wasActive_ = false;
     std::optional<form::WindowRegion> region_;
+    QWidget *client_ = nullptr;
+    int barsApplied_ = 0; // pixels, the bars' height the window was sized with
+    // A key passed on to the controls after the form declined it.
+    bool passingKeyOn_ = false;
 
     QPoint lastPressGlobal_;
     // A drag asked for by a press, until the pointer has moved far enough.

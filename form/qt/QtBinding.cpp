@@ -16,6 +16,7 @@
 #include <QFileSystemWatcher>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -352,6 +353,14 @@ std::optional<int> QtBinding::chooseColor(int initial)
     if (!chosen.isValid())
         return std::nullopt;
     return form::rgb(chosen.red(), chosen.green(), chosen.blue());
+}
+
+void QtBinding::showMessage(form::Form &form, const std::string &title, const std::string &text)
+{
+    FormWindow *owner = windowOf(form);
+    QMessageBox box(QMessageBox::Information, toQString(title), toQString(text), QMessageBox::Ok,
+                    owner && owner->isVisible() ? owner : nullptr);
+    box.exec();
 }
 
 bool QtBinding::setCurrentDirectory(const std::filesystem::path &folder)

@@ -78,6 +78,7 @@ public:
     std::optional<int> chooseColor(int initial) override;
     bool setCurrentDirectory(const std::filesystem::path &folder) override;
     void showNotification(form::Form &form, const std::string &title, const std::string &text) override;
+    void showMessage(form::Form &form, const std::string &title, const std::string &text) override;
     void watchFile(const std::filesystem::path &file, std::function<void()> changed) override;
 
 signals:

@@ -203,5 +203,39 @@ TEST_F(DialogTest, CloseBoxHidesInsteadOfClosing)
     EXPECT_FALSE(clock.form2.Visible);
 }
 
+TEST_F(DialogTest, CtrlEnterSetsTheAlarmAndEscapeClosesFromAnywhere)
+{
+    const struct {
+        const char *what;
+        int key, shift;
+        bool taken;     // kept from the control with the focus
+        bool alarmSet;
+        bool stillShown;
+    } cases[] = {
+        {"Ctrl+Enter", form::KeyReturn, form::CtrlKey, true, true, true},
+        {"Escape", form::KeyEscape, 0, true, false, false},
+        {"Enter alone", form::KeyReturn, 0, false, false, true},
+        {"Shift+Escape", form::KeyEscape, form::ShiftKey, false, false, true},
+        {"a letter", 'A', form::CtrlKey, false, false, true},
+    };
+    Form1 &f = clock.form1;
+    Form2 &d = clock.form2;
+    ASSERT_TRUE(d.KeyPreview);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        f.AlarmH = 9;
+        f.AlarmM = 45;
+        d.Show();
+        d.Text1.Text = "7";
+        d.Text2.Text = "30";
+        int code = c.key;
+        d.KeyDown(code, c.shift);
+        EXPECT_EQ(code == 0, c.taken);
+        EXPECT_TRUE(f.AlarmH.equals(c.alarmSet ? 7 : 9));
+        EXPECT_TRUE(f.AlarmM.equals(c.alarmSet ? 30 : 45));
+        EXPECT_EQ(d.Visible, c.stillShown);
+    }
+}
+
 } // namespace
 } // namespace orbelle::testing

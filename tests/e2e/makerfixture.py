@@ -25,6 +25,8 @@ EDITOR_NAME = 'OrbelleMaker'
 EDITOR_TITLE = 'オルベルメーカー'
 EDITOR_CLIENT = (565, 458)  # 8475 x 6870 twips
 TWIPS_PER_PIXEL = 15
+# Pixels the menu bar above the client area may take.
+MENU_BAR_MAX = 60
 # The canvas content (inside its 2-pixel border) in the client area, pixels.
 CANVAS = (190 + 2, 3 + 2)
 
@@ -101,10 +103,13 @@ class Editor:
         self.window = wait_until('the editor window', shown, TIMEOUT)
 
         def at_size():
+            # The menu bar lies above the client area, so the client area
+            # is the bottom of the window, as wide as the window.
             self._check_running()
             g = self.session.geometry(self.window)
             self._size = g and (g[2], g[3])
-            return g and self._size == EDITOR_CLIENT and (g[0], g[1])
+            fits = g and g[2] == EDITOR_CLIENT[0] and EDITOR_CLIENT[1] <= g[3] <= EDITOR_CLIENT[1] + MENU_BAR_MAX
+            return fits and (g[0], g[1] + g[3] - EDITOR_CLIENT[1])
         try:
             self.origin = wait_until('the editor window at %dx%d' % EDITOR_CLIENT, at_size, TIMEOUT)
         except xsession.WaitTimeout:

@@ -35,6 +35,8 @@ public:
     std::vector<form::BeepSound> beepSounds;
     // Title and text of each notification.
     std::vector<std::pair<std::string, std::string>> notifications;
+    // Title and text of each message box.
+    std::vector<std::pair<std::string, std::string>> messages;
     std::filesystem::path watchedFile;
     std::function<void()> folderChanged;
     std::vector<std::optional<form::WindowRegion>> regions;
@@ -83,6 +85,11 @@ public:
     void showNotification(form::Form &, const std::string &title, const std::string &text) override
     {
         notifications.emplace_back(title, text);
+    }
+
+    void showMessage(form::Form &, const std::string &title, const std::string &text) override
+    {
+        messages.emplace_back(title, text);
     }
 
     void watchFile(const std::filesystem::path &watched, std::function<void()> changed) override

@@ -6,7 +6,8 @@
 namespace orbelle::formqt {
 
 // Every kind with a piece of its own, one line each; the piece of kind K
-// is given by `ControlPiece KPiece()` in KPiece.cpp.
+// is given by `ControlPiece KPiece()` in KPiece.cpp (the menu bar's in
+// MenuPiece.cpp).
 #define ORBELLE_CONTROL_PIECES(PIECE)                                                                    \
     PIECE(PictureBox)                                                                                    \
     PIECE(Label)                                                                                         \
@@ -20,7 +21,8 @@ namespace orbelle::formqt {
     PIECE(Timer)                                                                                         \
     PIECE(Line)                                                                                          \
     PIECE(Shape)                                                                                         \
-    PIECE(Image)
+    PIECE(Image)                                                                                         \
+    PIECE(MenuBar)
 
 #define ORBELLE_DECLARE_PIECE(K) ControlPiece K##Piece();
 ORBELLE_CONTROL_PIECES(ORBELLE_DECLARE_PIECE)

@@ -90,6 +90,10 @@ struct ControlPiece {
     // Its widget lies below those of the other kinds (text boxes, buttons
     // and spins stay above the labels whatever their order).
     bool liesBelow = false;
+    // Its widget belongs to the window rather than to the form's client
+    // area: it lies above the client area, which moves down by its height
+    // (the menu bar).
+    bool liesAboveClient = false;
 };
 
 // What a kind without a widget builds: nothing, and nothing to bring up to
