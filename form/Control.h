@@ -39,7 +39,7 @@ class Control : public ControlState {
 public:
     enum class Kind {
         PictureBox, Line, Label, TextBox, UpDown, CommandButton, Timer,
-        Frame, OptionButton, CheckBox, Image, Shape, StatusBar
+        Frame, OptionButton, CheckBox, Image, Shape, StatusBar, ScrollBar
     };
 
     Control(Kind kind, std::string name, int index = -1);

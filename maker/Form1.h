@@ -14,6 +14,9 @@
 //   Form1Polygon.cpp  the polygon vertex editor
 //   Form1Hands.cpp    visibility, colours and lengths
 //   Form1Pan.cpp      panning the canvas
+//   Form1View.cpp     the resizable window: the canvas's viewport, its scroll
+//                     bars, the wheel and the middle button, the sizes shown
+//   Form1Picture.cpp  choosing a picture by any way, scaled copies, drops
 
 #include "CheckBox.h"
 #include "CommandButton.h"
@@ -25,6 +28,7 @@
 #include "Line.h"
 #include "OptionButton.h"
 #include "PictureBox.h"
+#include "ScrollBar.h"
 #include "Services.h"
 #include "Shape.h"
 #include "StatusBar.h"
@@ -84,6 +88,9 @@ public:
     form::CommandButton Command11{"Command11"}; // ＜
     form::CommandButton Command12{"Command12"}; // ＞
     form::StatusBar StatusBar1{"StatusBar1"};
+    // The canvas's scroll bars, along the viewport's bottom and right edges.
+    form::ScrollBar HScroll1{"HScroll1"};
+    form::ScrollBar VScroll1{"VScroll1"};
 
     // ---- The design canvas and what lies on it, bottom to top.
     form::PictureBox Picture1{"Picture1"};
@@ -141,6 +148,9 @@ public:
     // ---- Saving and loading (Form1File.cpp).
     void Command2_Click();
     void Command8_Click();
+    // Loads the design file at `path` as the load button does once its
+    // dialog has given the path.
+    void loadDesign(const std::string &path);
 
     // ---- Picture, frame, base shape, hands area (Form1Canvas.cpp).
     void Command1_Click();
@@ -205,17 +215,64 @@ public:
     void Command12_Click();
     void Timer1_Timer();
 
+    // ---- The viewport of the canvas (Form1View.cpp).
+    // The canvas's place when it is not panned, twips in the window; the
+    // scroll bars' values are how far it is panned from there.
+    static constexpr float kCanvasHomeLeft = 2850;
+    static constexpr float kCanvasHomeTop = 45;
+    static constexpr float kPanelRight = 2760;      // right edge of Frame1, twips
+    static constexpr float kStatusHeight = 330;     // twips
+    static constexpr float kScrollBarSize = 255;    // thickness of a scroll bar, twips
+    static constexpr int kWheelStep = 900;          // twips the canvas moves for one notch of the wheel
+    static constexpr int kScrollSmallChange = 300;  // twips, a scroll bar's arrow
+    void Form_Resize();
+    void HScroll1_Change();
+    void VScroll1_Change();
+    void Picture1_MouseWheel(int Shift, int deltaX, int deltaY);
+    bool Picture1_MouseDragDown(int Button, int Shift, float X, float Y);
+    void Picture1_MouseDragMove(int Button, int Shift, float X, float Y);
+    void Picture1_MouseDragUp(int Button, int Shift, float X, float Y);
+    // Brings the scroll bars (place, range, value, whether shown) up to
+    // date with the window's size and the canvas's size and place.
+    void fitScrollBars();
+    // Shows the picture's and the frame's pixel sizes in the second panel.
+    void showSizes();
+    // The visible part of the window beside the panel, twips, scroll bars
+    // left out: where the canvas is shown at home.
+    float viewportWidth() const;
+    float viewportHeight() const;
+
+    // ---- Choosing a picture, scaled copies, drops (Form1Picture.cpp).
+    // Makes the picture in the file the canvas picture, as choosing it with
+    // "画像ファイルの選択" does; false (and nothing changed) when the file
+    // holds no readable picture.
+    bool applyPicture(const std::string &path);
+    // "画像を縮小...": asks for a size, writes a scaled copy of the canvas
+    // picture into the files folder and chooses the copy.
+    void ScalePicture_Click();
+    static constexpr int kScaleLimit = 600; // pixels: the longest proposed side of a scaled copy
+    // The name of the scaled copy of `source` with the longer side
+    // `longSide` pixels: IMG_0001.jpg gives IMG_0001-600px.jpg; JPEG and PNG
+    // keep their format, others become PNG.
+    static std::string scaledName(const std::string &source, int longSide);
+    // Files dropped on the window: a design file (*.ini) is loaded, any
+    // other file chosen as the picture.
+    void Form_OLEDragDrop(const std::vector<std::string> &files);
+
     // The number of polygon vertices: idx, with empty (or anything that is
     // no number) counting as 0.
     int vertexCount() const;
 
 private:
+    // The load's steps from reading the file to applying what it holds.
+    void readDesign(const std::string &path);
     void layOut();
     void layOutPanel();
     void layOutShapeFrame();
     void layOutHandsFrame();
     void layOutCanvas();
     void wire();
+    void wireView();
     // Ellipse or rectangle chosen with `own`.
     void chooseRoundOrSquare(form::OptionButton &own, form::ShapeKind figure);
     // A press on the frame at (X, Y) in a vertex mode: append or move a vertex.
@@ -237,7 +294,23 @@ private:
         return out;
     }
 
+    // Scroll bar values: how far the canvas is panned from home, twips.
+    int panX() const;
+    int panY() const;
+    // Pans the canvas to (x, y) from home, each kept between 0 and the end
+    // of its range, or where it already lay beyond them.
+    void panTo(double x, double y);
+    // One step of a panning button, with the scroll bars following.
+    void panStep(int direction, bool repeat);
+
     form::Services &services_;
+    // A middle-button drag: where it began (twips in the window) and the
+    // pan then.
+    struct PanDrag {
+        bool active = false;
+        double fromX = 0, fromY = 0;
+        int panX = 0, panY = 0;
+    } panDrag_;
 };
 
 } // namespace orbelle::maker

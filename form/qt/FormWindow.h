@@ -53,6 +53,9 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Item {
@@ -75,6 +78,12 @@ private:
     void applyFocusRequest();
     void applyWindowFlags();
     void placeOnScreen();
+    // Applies the window's size and its smallest size from the model.
+    void applySize(const form::FormState &now, const form::FormState *before);
+    // Keeps the form's client size up to date with the window's and raises
+    // its resize event once the window's resizes have settled.
+    void noteClientSize();
+    void raiseResize();
     // Whether the window manager's move has begun; false while waiting.
     bool catchUp(QMouseEvent *event);
 
@@ -91,6 +100,8 @@ private:
     bool applying_ = false;
     bool pressed_ = false;
     bool wasActive_ = false;
+    bool resizePending_ = false; // a resize event is queued for the form
+    QSize reportedClient_;        // pixels, the client size last given to the form
     std::optional<form::WindowRegion> region_;
 
     QPoint lastPressGlobal_;
