@@ -7,7 +7,7 @@
 # Starts the built editor (BUILD_DIR/maker/OrbelleMaker, by default from
 # build/) on a private X server (Xvfb, with xdotool and xwd), chooses a
 # generated 2000 x 1400 landscape through "画像ファイルの選択", resizes the
-# window to 1200 x 800, turns the wheel a few notches and saves a picture of
+# window to 1200 x 800, turns the wheel one notch and saves a picture of
 # the window to OUTPUT_PNG (by default docs/editor-large.png).
 set -euo pipefail
 
@@ -43,9 +43,9 @@ SIZE = (1200, 800)
 def landscape_png(path, width, height):
     """A made-up landscape photo: a sky fading to the horizon, a sun and
     two rows of hills."""
-    far = [height * (0.62 + 0.06 * math.sin(x / width * 9.0)) for x in range(width)]
-    near = [height * (0.74 + 0.08 * math.sin(x / width * 5.0 + 1.3)) for x in range(width)]
-    sun = (width * 0.7, height * 0.28, (height * 0.09) ** 2)
+    far = [height * (0.42 + 0.06 * math.sin(x / width * 9.0)) for x in range(width)]
+    near = [height * (0.54 + 0.08 * math.sin(x / width * 5.0 + 1.3)) for x in range(width)]
+    sun = (width * 0.45, height * 0.2, (height * 0.07) ** 2)
     rgb = bytearray()
     for y in range(height):
         t = y / height
@@ -88,12 +88,10 @@ try:
     wait_until('the editor at %dx%d' % SIZE,
                lambda: (session.geometry(editor.window) or (0, 0, 0, 0))[2:4] == SIZE, makerfixture.TIMEOUT)
     x, y = session.geometry(editor.window)[:2]
-    # Down and to the right a little, into the landscape.
-    session.xdotool('mousemove', x + 700, y + 400)
-    for _ in range(4):
-        session.xdotool('click', 5)
-    session.xdotool('keydown', 'shift', 'click', 5, 'click', 5, 'keyup', 'shift')
-    session.xdotool('mousemove', x + 1100, y + 300)
+    # One notch of the wheel down, so the scroll bar's thumb has moved; the
+    # pointer then rests beside the window.
+    session.xdotool('mousemove', x + 700, y + 400, 'click', 5)
+    session.xdotool('mousemove', x + 1250, y + 300)
     previous = None
     def settled():
         global previous

@@ -173,9 +173,15 @@ TEST_F(EditorView, WheelShiftWheelAndMiddleDragMoveTheCanvasAndTheButtonsGoOnFro
     EXPECT_EQ(editor.Picture1.Top, 45 - 1350 - 70);
     EXPECT_EQ(bar(editor.VScroll1)->value(), 1420);
 
-    // A page down on the bar moves the canvas by the viewport's height.
+    // A page up on the bar moves the canvas by the viewport's height, a page
+    // down to the end of the picture at most.
+    bar(editor.VScroll1)->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(editor.Picture1.Top, 45);
     bar(editor.VScroll1)->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(editor.Picture1.Top, 45 - 1420 - int(editor.viewportHeight()));
+    EXPECT_EQ(editor.Picture1.Top, 45 - int(editor.viewportHeight()));
+    bar(editor.VScroll1)->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(editor.Picture1.Top + editor.Picture1.Height, 45 + editor.viewportHeight());
+    EXPECT_EQ(bar(editor.VScroll1)->value(), bar(editor.VScroll1)->maximum());
 }
 
 TEST_F(EditorView, DroppedPictureIsChosenAndDroppedDesignLoaded)

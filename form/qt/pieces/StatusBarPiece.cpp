@@ -41,6 +41,8 @@ PieceItem makeStatusBar(form::Control &control, const PieceContext &at)
     auto &bar = static_cast<form::StatusBar &>(control);
     auto *w = new QStatusBar(at.parent);
     w->setSizeGripEnabled(false);
+    // Opaque: a canvas larger than the window may lie beneath it.
+    w->setAutoFillBackground(true);
     auto *panel = new QLabel(w);
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);

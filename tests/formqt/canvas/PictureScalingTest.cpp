@@ -85,7 +85,7 @@ TEST(ScaledCopies, SizeFollowsTheAspectRatio)
     } rows[] = {
         {3000, 2000, 600, QSize(600, 400)}, {2000, 3000, 600, QSize(400, 600)}, {4032, 3024, 600, QSize(600, 450)},
         {6000, 4000, 600, QSize(600, 400)}, {1000, 3, 100, QSize(100, 1)},      {500, 500, 173, QSize(173, 173)},
-        {0, 10, 600, QSize()},
+        {0, 10, 600, QSize(0, 0)},
     };
     for (const auto &r : rows)
         EXPECT_EQ(scaledSize(r.w, r.h, r.side), r.size) << r.w << "x" << r.h << " to " << r.side;
