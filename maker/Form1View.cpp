@@ -54,6 +54,13 @@ void Form1::Form_Resize()
     // the panel keeps its place and size.
     StatusBar1.Move(0, ScaleHeight - kStatusHeight, ScaleWidth, kStatusHeight);
     fitScrollBars();
+    // A view grown past the picture's far edge takes that edge back to the
+    // viewport's, as far as the picture allows, so no bare strip is left
+    // where the picture could still be shown.
+    const int endX = rangeEnd(Picture1.Width, viewportWidth());
+    const int endY = rangeEnd(Picture1.Height, viewportHeight());
+    if (panX() > endX || panY() > endY)
+        panTo(std::min(panX(), endX), std::min(panY(), endY));
 }
 
 void Form1::fitScrollBars()

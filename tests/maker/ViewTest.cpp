@@ -205,6 +205,27 @@ TEST(EditorView, PanningButtonsContinueFromWhereTheWheelLeftTheCanvas)
     EXPECT_EQ(e.form.VScroll1.Min, 935 - 1400);
 }
 
+TEST(EditorView, AGrowingWindowPullsAPannedPictureBackToItsFarEdge)
+{
+    Editor e;
+    e.choose("photo.jpg", 1000, 800);
+    e.resizeTo(800, 600);
+    for (int i = 0; i < 100; ++i)
+        e.form.Picture1_MouseWheel(1, 0, -120);
+    const int atEnd = e.form.HScroll1.Max;
+    ASSERT_GT(atEnd, 3000);
+    EXPECT_EQ(e.form.HScroll1.Value, atEnd);
+    // 200 pixels wider: the picture's right edge stays at the view's.
+    e.resizeTo(1000, 600);
+    EXPECT_EQ(e.form.HScroll1.Value, atEnd - 3000);
+    EXPECT_EQ(e.form.Picture1.Left + e.form.Picture1.Width, 2850 + e.form.viewportWidth());
+    // Wide enough for all of it: back home, and no bar.
+    e.resizeTo(1400, 1000);
+    EXPECT_EQ(e.form.Picture1.Left, 2850);
+    EXPECT_EQ(e.form.Picture1.Top, 45);
+    EXPECT_FALSE(e.form.HScroll1.Visible);
+}
+
 TEST(EditorView, ScrollBarChangesMoveTheCanvas)
 {
     Editor e;
