@@ -48,7 +48,7 @@ class Control : public ControlState {
 public:
     enum class Kind {
         PictureBox, Line, Label, TextBox, UpDown, CommandButton, Timer,
-        Frame, OptionButton, CheckBox, Image, Shape, StatusBar, MenuBar
+        Frame, OptionButton, CheckBox, Image, Shape, StatusBar, MenuBar, ScrollBar
     };
 
     Control(Kind kind, std::string name, int index = -1);

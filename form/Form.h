@@ -28,6 +28,14 @@ struct FormState {
     // Left and Top are not set by the program: the window system places the
     // window (centred on the screen when it is first shown).
     bool AutoPlace = false;
+    // The client area the controls lie in, twips: the binding keeps it up to
+    // date as the window is resized (below any menu bar the window has).
+    float ScaleWidth = 0, ScaleHeight = 0;
+    // The smallest client area, twips, a sizable window may be resized to;
+    // 0 for no limit.
+    float MinWidth = 0, MinHeight = 0;
+    // Whether files dropped on the window are taken (OLEDragDrop).
+    bool OLEDropMode = false;
     friend bool operator==(const FormState &, const FormState &) = default;
 };
 
@@ -81,6 +89,11 @@ public:
     // to 0 keeps the key from that control.
     std::function<void(int &keyCode, int shift)> KeyDown;
     bool KeyPreview = false;
+    // The client area changed size (ScaleWidth, ScaleHeight), including the
+    // first time the window is shown.
+    std::function<void()> Resize;
+    // Files dropped on the window, as UTF-8 paths, when OLEDropMode is set.
+    std::function<void(const std::vector<std::string> &)> OLEDragDrop;
 
 private:
     std::string name_;

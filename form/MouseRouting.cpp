@@ -72,6 +72,11 @@ MouseTarget deliverMouse(PictureBox &box, MouseAction action, int button, int sh
 
 void MouseRouter::press(int button, int shift, float x, float y)
 {
+    if (!pressed_ && box_.MouseDragDown && box_.MouseDragDown(button, shift, x, y)) {
+        pressed_ = true;
+        takenByBox_ = true;
+        return;
+    }
     const MouseTarget t = routeMouse(box_, x, y);
     pressed_ = true;
     pressSerial_ = t.control ? t.control->serial() : 0;
@@ -96,6 +101,11 @@ bool MouseRouter::captured(Control *&target) const
 
 void MouseRouter::move(int buttons, int shift, float x, float y)
 {
+    if (takenByBox_) {
+        if (box_.MouseDragMove)
+            box_.MouseDragMove(buttons, shift, x, y);
+        return;
+    }
     Control *target = nullptr;
     if (buttons != 0 && captured(target)) {
         const float rx = target ? x - target->Left : x;
@@ -108,6 +118,13 @@ void MouseRouter::move(int buttons, int shift, float x, float y)
 
 void MouseRouter::release(int button, int shift, float x, float y)
 {
+    if (takenByBox_) {
+        pressed_ = false;
+        takenByBox_ = false;
+        if (box_.MouseDragUp)
+            box_.MouseDragUp(button, shift, x, y);
+        return;
+    }
     Control *target = nullptr;
     if (!captured(target)) {
         // The pressed control has gone: the release goes where it falls.

@@ -27,7 +27,8 @@ MouseTarget deliverMouse(PictureBox &box, MouseAction action, int button, int sh
 // even outside it, so a drag never loses its object and every press gets
 // its release. A click goes to the pressed control when the release is
 // over it too. Without a button held, moves go to whatever is under the
-// pointer.
+// pointer. A press the box's MouseDragDown takes is the box's alone, until
+// its release.
 class MouseRouter {
 public:
     explicit MouseRouter(PictureBox &box) : box_(box) {}
@@ -43,6 +44,7 @@ private:
 
     PictureBox &box_;
     bool pressed_ = false;
+    bool takenByBox_ = false; // the box's MouseDragDown took the press
     std::uint64_t pressSerial_ = 0; // 0: the box itself
 };
 

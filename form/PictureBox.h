@@ -34,6 +34,18 @@ public:
     // button, shift, x and y in twips from the content area's corner
     std::function<void(int, int, float, float)> MouseDown, MouseMove, MouseUp;
     std::function<void()> LostFocus;
+    // The mouse wheel turned over the box: shift as for the mouse events,
+    // then the turn in eighths of a degree (120 a notch), each positive
+    // where it asks to see more of the top (deltaY) or the left (deltaX).
+    // A box without a handler leaves the wheel to its window.
+    std::function<void(int, int, int)> MouseWheel;
+    // Offered each press over the box before it goes to the control beneath:
+    // button, shift, x and y in twips from the content area's corner. A
+    // handler that returns true takes the press, and then that press's moves
+    // and release go to MouseDragMove and MouseDragUp (same arguments) and
+    // to nothing else; no click follows.
+    std::function<bool(int, int, float, float)> MouseDragDown;
+    std::function<void(int, int, float, float)> MouseDragMove, MouseDragUp;
 };
 
 } // namespace orbelle::form

@@ -105,6 +105,19 @@ public:
     virtual std::optional<int> chooseColor(int /*initial*/) { return std::nullopt; }
     // The folder file dialogs open in and relative paths start from.
     virtual bool setCurrentDirectory(const std::filesystem::path &) { return false; }
+    // Asks for the size of a scaled copy of a picture of width x height
+    // pixels: its longer side in pixels, `proposed` at first, the other side
+    // following the aspect ratio. Nothing when the user cancels.
+    virtual std::optional<int> askScaledSize(int /*width*/, int /*height*/, int /*proposed*/) { return std::nullopt; }
+    // Writes the picture of `source`, upright, scaled to width x height
+    // pixels by averaging the pixels each new one covers, to `target` in
+    // the format its suffix names. Written whole or not at all; false when
+    // it could not be.
+    virtual bool writeScaledPicture(const std::string & /*source*/, const std::string & /*target*/, int /*width*/,
+                                    int /*height*/)
+    {
+        return false;
+    }
     // A desktop notification that reaches the user wherever they are; the
     // form's notification icon shows it where there is no other way. A
     // provider without notifications drops it.

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// A status bar with one text panel.
+// A status bar with a text panel that takes the free width and, where the
+// form gives texts for them, further panels to its right sized to their text.
+
+#include <string>
+#include <vector>
 
 #include "Control.h"
 
 namespace orbelle::form {
 
 struct StatusBarState {
-    std::string PanelText;
+    std::string PanelText;                // the first panel
+    std::vector<std::string> MorePanels;  // panels 2, 3, ... left to right; an empty text hides its panel
     friend bool operator==(const StatusBarState &, const StatusBarState &) = default;
 };
 

@@ -79,7 +79,11 @@ void mouse(Form1 &f, C &control, MouseHandler down, MouseHandler move, MouseHand
     const auto to = [&f](MouseHandler handler) -> std::function<void(int, int, float, float)> {
         if (!handler)
             return {};
-        return [&f, handler](int b, int s, float x, float y) { (f.*handler)(b, s, x, y); };
+        // A drag may have resized the frame: its size is shown.
+        return [&f, handler](int b, int s, float x, float y) {
+            (f.*handler)(b, s, x, y);
+            f.showSizes();
+        };
     };
     control.MouseDown = to(down);
     if constexpr (requires { control.MouseMove; })
@@ -103,7 +107,14 @@ void Form1::layOut()
     Caption = kTitle;
     Width = 8475;
     Height = 6870;
-    Border = form::FormBorder::Fixed;
+    ScaleWidth = Width;
+    ScaleHeight = Height;
+    // Resizable down to the designed height, which every panel control
+    // needs, and to a strip of canvas beside the panel.
+    Border = form::FormBorder::Sizable;
+    MinWidth = kPanelRight + 1500;
+    MinHeight = Height;
+    OLEDropMode = true;
     AutoPlace = true;
     Visible = true;
 
@@ -125,8 +136,17 @@ void Form1::layOut()
     put(*this, Command12, nullptr, {1245, 210, 900, 240}, "＞");
     put(*this, StatusBar1, nullptr, {0, 6540, 8475, 330});
     StatusBar1.PanelText = kStatusHint;
+    // Above the canvas, shown when the picture is larger than the viewport.
+    HScroll1.Horizontal = true;
+    VScroll1.Horizontal = false;
+    for (form::ScrollBar *bar : {&HScroll1, &VScroll1}) {
+        bar->Visible = false;
+        bar->SmallChange = kScrollSmallChange;
+        add(*bar);
+    }
     layOutCanvas();
     layOutMenu();
+    fitScrollBars();
 }
 
 void Form1::layOutPanel()
@@ -269,6 +289,19 @@ void Form1::wire()
     mouse(*this, Command12, &Form1::Command12_MouseDown, nullptr, &Form1::Command12_MouseUp);
     Command12.Click = [this] { Command12_Click(); };
     Timer1.Tick = [this] { Timer1_Timer(); };
+    wireView();
+}
+
+void Form1::wireView()
+{
+    Resize = [this] { Form_Resize(); };
+    OLEDragDrop = [this](const std::vector<std::string> &files) { Form_OLEDragDrop(files); };
+    HScroll1.Change = [this] { HScroll1_Change(); };
+    VScroll1.Change = [this] { VScroll1_Change(); };
+    Picture1.MouseWheel = [this](int shift, int dx, int dy) { Picture1_MouseWheel(shift, dx, dy); };
+    Picture1.MouseDragDown = [this](int b, int s, float x, float y) { return Picture1_MouseDragDown(b, s, x, y); };
+    Picture1.MouseDragMove = [this](int b, int s, float x, float y) { Picture1_MouseDragMove(b, s, x, y); };
+    Picture1.MouseDragUp = [this](int b, int s, float x, float y) { Picture1_MouseDragUp(b, s, x, y); };
 }
 
 // The canvas's mouse events: every one goes through the drag protocol's

@@ -15,6 +15,9 @@
 //   Form1Hands.cpp    visibility, colours and lengths
 //   Form1Pan.cpp      panning the canvas
 //   Form1Edit.cpp     the menu bar, undo and redo, the keyboard
+//   Form1View.cpp     the resizable window: the canvas's viewport, its scroll
+//                     bars, the wheel and the middle button, the sizes shown
+//   Form1Picture.cpp  choosing a picture by any way, scaled copies, drops
 
 #include <functional>
 
@@ -31,6 +34,7 @@
 #include "Menu.h"
 #include "OptionButton.h"
 #include "PictureBox.h"
+#include "ScrollBar.h"
 #include "Services.h"
 #include "Shape.h"
 #include "StatusBar.h"
@@ -93,6 +97,9 @@ public:
     form::CommandButton Command11{"Command11"}; // ＜
     form::CommandButton Command12{"Command12"}; // ＞
     form::StatusBar StatusBar1{"StatusBar1"};
+    // The canvas's scroll bars, along the viewport's bottom and right edges.
+    form::ScrollBar HScroll1{"HScroll1"};
+    form::ScrollBar VScroll1{"VScroll1"};
 
     // ---- The design canvas and what lies on it, bottom to top.
     form::PictureBox Picture1{"Picture1"};
@@ -156,6 +163,9 @@ public:
     void Command8_Click();
     // The design as a save writes it, read from the controls and state.
     FaceDesign designToSave() const;
+    // Loads the design file at `path` as the load button does once its
+    // dialog has given the path.
+    void loadDesign(const std::string &path);
 
     // ---- Picture, frame, base shape, hands area (Form1Canvas.cpp).
     void Command1_Click();
@@ -231,12 +241,57 @@ public:
     static constexpr const char *kProgramName = "オルベルメーカー";
     static constexpr int kNudge = 15;       // twips an arrow key moves, one pixel
     static constexpr int kLongNudge = 150;  // with Shift held
+    // ---- The viewport of the canvas (Form1View.cpp).
+    // The canvas's place when it is not panned, twips in the window; the
+    // scroll bars' values are how far it is panned from there.
+    static constexpr float kCanvasHomeLeft = 2850;
+    static constexpr float kCanvasHomeTop = 45;
+    static constexpr float kPanelRight = 2760;      // right edge of Frame1, twips
+    static constexpr float kStatusHeight = 330;     // twips
+    static constexpr float kScrollBarSize = 255;    // thickness of a scroll bar, twips
+    static constexpr int kWheelStep = 900;          // twips the canvas moves for one notch of the wheel
+    static constexpr int kScrollSmallChange = 300;  // twips, a scroll bar's arrow
+    void Form_Resize();
+    void HScroll1_Change();
+    void VScroll1_Change();
+    void Picture1_MouseWheel(int Shift, int deltaX, int deltaY);
+    bool Picture1_MouseDragDown(int Button, int Shift, float X, float Y);
+    void Picture1_MouseDragMove(int Button, int Shift, float X, float Y);
+    void Picture1_MouseDragUp(int Button, int Shift, float X, float Y);
+    // Brings the scroll bars (place, range, value, whether shown) up to
+    // date with the window's size and the canvas's size and place.
+    void fitScrollBars();
+    // Shows the picture's and the frame's pixel sizes in the second panel.
+    void showSizes();
+    // The visible part of the window beside the panel, twips, scroll bars
+    // left out: where the canvas is shown at home.
+    float viewportWidth() const;
+    float viewportHeight() const;
+
+    // ---- Choosing a picture, scaled copies, drops (Form1Picture.cpp).
+    // Makes the picture in the file the canvas picture, as choosing it with
+    // "画像ファイルの選択" does; false (and nothing changed) when the file
+    // holds no readable picture.
+    bool applyPicture(const std::string &path);
+    // "画像を縮小...": asks for a size, writes a scaled copy of the canvas
+    // picture into the files folder and chooses the copy.
+    void ScalePicture_Click();
+    static constexpr int kScaleLimit = 600; // pixels: the longest proposed side of a scaled copy
+    // The name of the scaled copy of `source` with the longer side
+    // `longSide` pixels: IMG_0001.jpg gives IMG_0001-600px.jpg; JPEG and PNG
+    // keep their format, others become PNG.
+    static std::string scaledName(const std::string &source, int longSide);
+    // Files dropped on the window: a design file (*.ini) is loaded, any
+    // other file chosen as the picture.
+    void Form_OLEDragDrop(const std::vector<std::string> &files);
 
     // The number of polygon vertices: idx, with empty (or anything that is
     // no number) counting as 0.
     int vertexCount() const;
 
 private:
+    // The load's steps from reading the file to applying what it holds.
+    void readDesign(const std::string &path);
     void layOut();
     void layOutPanel();
     void layOutShapeFrame();
@@ -262,6 +317,7 @@ private:
     // Moves the selected frame or hands area by (dx, dy) twips as a drag
     // would (Form1Canvas.cpp); false when nothing is selected.
     bool nudgeSelection(float dx, float dy);
+    void wireView();
     // Ellipse or rectangle chosen with `own`.
     void chooseRoundOrSquare(form::OptionButton &own, form::ShapeKind figure);
     // A press on the frame at (X, Y) in a vertex mode: append or move a vertex.
@@ -283,10 +339,26 @@ private:
         return out;
     }
 
+    // Scroll bar values: how far the canvas is panned from home, twips.
+    int panX() const;
+    int panY() const;
+    // Pans the canvas to (x, y) from home, each kept between 0 and the end
+    // of its range, or where it already lay beyond them.
+    void panTo(double x, double y);
+    // One step of a panning button, with the scroll bars following.
+    void panStep(int direction, bool repeat);
+
     form::Services &services_;
     History history_;
     int stepDepth_ = 0;      // actions running inside one another
     bool restoring_ = false; // undo or redo putting a state back
+    // A middle-button drag: where it began (twips in the window) and the
+    // pan then.
+    struct PanDrag {
+        bool active = false;
+        double fromX = 0, fromY = 0;
+        int panX = 0, panY = 0;
+    } panDrag_;
 };
 
 } // namespace orbelle::maker

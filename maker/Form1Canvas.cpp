@@ -40,13 +40,7 @@ void Form1::Command1_Click()
     const auto path = services_.showOpenDialog(request);
     if (!path)
         return;
-    // A file that holds no readable picture changes nothing.
-    auto picture = services_.loadPicture(*path);
-    if (!picture)
-        return;
-    Picture1.setPicture(std::move(picture));
-    StatusBar1.PanelText = *path;
-    ImageFileName = *path;
+    applyPicture(*path);
 }
 
 // ---- The picture frame.

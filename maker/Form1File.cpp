@@ -2,18 +2,12 @@
 #include "Form1.h"
 
 #include <exception>
-#include <system_error>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "AtomicFile.h"
 #include "FaceDesignFile.h"
 #include "FilesFolder.h"
 #include "TextEncoding.h"
+#include "WriteFailure.h"
 
 namespace orbelle::maker {
 
@@ -29,38 +23,6 @@ form::FileDialogRequest designDialog(std::string proposedName)
     request.filterIndex = 1;
     request.fileName = std::move(proposedName);
     return request;
-}
-
-// Whether the process may write the file or folder (false where the file
-// system is mounted read-only too).
-bool writable(const std::filesystem::path &path)
-{
-#ifdef _WIN32
-    return ::_waccess(path.c_str(), 2) == 0;
-#else
-    return ::access(path.c_str(), W_OK) == 0;
-#endif
-}
-
-// Why a design could not be written at `file`, in the user's words. Asked
-// after the write failed: the write itself leaves what was there whole.
-std::string writeFailureReason(const std::filesystem::path &file)
-{
-    std::error_code ec;
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    if (!std::filesystem::is_directory(folder, ec))
-        return "保存先のフォルダーがありません";
-    if (std::filesystem::is_directory(file, ec))
-        return "同じ名前のフォルダーがあります";
-    const bool exists = std::filesystem::exists(file, ec);
-    if (exists && !writable(file))
-        return "ファイルが読み取り専用です";
-    if (!writable(folder))
-        return "フォルダーが読み取り専用です";
-    const std::filesystem::space_info space = std::filesystem::space(folder, ec);
-    if (!ec && space.available < 64 * 1024)
-        return "ディスクの空きがありません";
-    return "書き込みに失敗しました";
 }
 
 } // namespace
@@ -150,11 +112,23 @@ void Form1::Command8_Click()
     const auto path = services_.showOpenDialog(designDialog(kDesignFileName));
     if (!path)
         return;
-    anotherSetIni = *path;
+    loadDesign(*path);
+}
+
+void Form1::loadDesign(const std::string &path)
+{
+    readDesign(path);
+    fitScrollBars();
+    showSizes();
+}
+
+void Form1::readDesign(const std::string &path)
+{
+    anotherSetIni = path;
 
     FaceDesign d;
-    recoverInterruptedWrites(pathFromUtf8(*path));
-    const DesignReadStatus status = readDesignFileForEditor(pathFromUtf8(*path), d);
+    recoverInterruptedWrites(pathFromUtf8(path));
+    const DesignReadStatus status = readDesignFileForEditor(pathFromUtf8(path), d);
     if (!status.opened)
         return;
     if (status.fieldsRead > kFieldsBeforeCount)
@@ -208,7 +182,7 @@ void Form1::Command8_Click()
         if (d.picturePath.empty()) {
             Picture1.setPicture(nullptr);
         } else {
-            auto picture = services_.loadPicture(locatePicture(d.picturePath, pathFromUtf8(*path).parent_path()));
+            auto picture = services_.loadPicture(locatePicture(d.picturePath, pathFromUtf8(path).parent_path()));
             if (!picture)
                 return;
             Picture1.setPicture(std::move(picture));

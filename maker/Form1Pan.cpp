@@ -23,32 +23,38 @@ void step(form::PictureBox &canvas, int direction, bool repeat)
 
 } // namespace
 
+void Form1::panStep(int direction, bool repeat)
+{
+    step(Picture1, direction, repeat);
+    fitScrollBars();
+}
+
 void Form1::Command9_MouseDown(int, int, float, float)
 {
     poPic = int(Up);
     Timer1.Interval = kRepeatMs;
-    step(Picture1, Up, false);
+    panStep(Up, false);
 }
 
 void Form1::Command10_MouseDown(int, int, float, float)
 {
     poPic = int(Down);
     Timer1.Interval = kRepeatMs;
-    step(Picture1, Down, false);
+    panStep(Down, false);
 }
 
 void Form1::Command11_MouseDown(int, int, float, float)
 {
     poPic = int(Leftward);
     Timer1.Interval = kRepeatMs;
-    step(Picture1, Leftward, false);
+    panStep(Leftward, false);
 }
 
 void Form1::Command12_MouseDown(int, int, float, float)
 {
     poPic = int(Rightward);
     Timer1.Interval = kRepeatMs;
-    step(Picture1, Rightward, false);
+    panStep(Rightward, false);
 }
 
 void Form1::Command9_MouseUp(int, int, float, float) { Timer1.Interval = 0; }
@@ -56,10 +62,10 @@ void Form1::Command10_MouseUp(int, int, float, float) { Timer1.Interval = 0; }
 void Form1::Command11_MouseUp(int, int, float, float) { Timer1.Interval = 0; }
 void Form1::Command12_MouseUp(int, int, float, float) { Timer1.Interval = 0; }
 
-void Form1::Command9_Click() { step(Picture1, Up, false); }
-void Form1::Command10_Click() { step(Picture1, Down, false); }
-void Form1::Command11_Click() { step(Picture1, Leftward, false); }
-void Form1::Command12_Click() { step(Picture1, Rightward, false); }
+void Form1::Command9_Click() { panStep(Up, false); }
+void Form1::Command10_Click() { panStep(Down, false); }
+void Form1::Command11_Click() { panStep(Leftward, false); }
+void Form1::Command12_Click() { panStep(Rightward, false); }
 
 void Form1::Timer1_Timer()
 {
@@ -73,7 +79,7 @@ void Form1::Timer1_Timer()
             direction = Leftward;
     } catch (const ConversionError &) {
     }
-    step(Picture1, direction, true);
+    panStep(direction, true);
 }
 
 } // namespace orbelle::maker

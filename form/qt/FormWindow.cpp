@@ -2,6 +2,13 @@
 #include "FormWindow.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QResizeEvent>
+#include <QUrl>
+#include <algorithm>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -216,7 +223,26 @@ void FormWindow::applyLook(const form::FormState &now, const form::FormState *be
         setPalette(pal);
         setAutoFillBackground(true);
     }
+    applySize(now, before);
+    // Where the compositor places windows, a position asked for is ignored
+    // and the one read back means nothing: the form keeps its own.
+    if (abilities_.placesWindows && !now.AutoPlace &&
+        (!before || before->Left != now.Left || before->Top != now.Top)) {
+        const QPoint at(toPixels(now.Left), toPixels(now.Top));
+        if (pos() != at)
+            move(at);
+    }
+}
+
+void FormWindow::applySize(const form::FormState &now, const form::FormState *before)
+{
+    if (!before || before->OLEDropMode != now.OLEDropMode)
+        setAcceptDrops(now.OLEDropMode);
+    // The bars above the client area come on top of every size the form gives.
     const int bars = barsHeight();
+    if (now.Border == form::FormBorder::Sizable &&
+        (!before || before->MinWidth != now.MinWidth || before->MinHeight != now.MinHeight || bars != barsApplied_))
+        setMinimumSize(std::max(0, toPixels(now.MinWidth)), std::max(0, toPixels(now.MinHeight)) + bars);
     const QSize size(toPixels(now.Width), toPixels(now.Height) + bars);
     if (!before || before->Width != now.Width || before->Height != now.Height || bars != barsApplied_) {
         barsApplied_ = bars;
@@ -228,14 +254,6 @@ void FormWindow::applyLook(const form::FormState &now, const form::FormState *be
         }
         if (before && region_ && region_->shape == form::WindowRegion::Shape::Polygon)
             setRegion(std::optional<form::WindowRegion>(region_));
-    }
-    // Where the compositor places windows, a position asked for is ignored
-    // and the one read back means nothing: the form keeps its own.
-    if (abilities_.placesWindows && !now.AutoPlace &&
-        (!before || before->Left != now.Left || before->Top != now.Top)) {
-        const QPoint at(toPixels(now.Left), toPixels(now.Top));
-        if (pos() != at)
-            move(at);
     }
 }
 
@@ -297,7 +315,9 @@ void FormWindow::placeClient()
 {
     if (!client_)
         return;
-    const int width = toPixels(form_.Width);
+    // The window's own width and height: a sizable window may have been
+    // made larger or smaller than the form asked.
+    const int width = this->width();
     int top = 0;
     for (const auto &[serial, item] : items_)
         if (QWidget *w = item.widget; w && pieceOf(item.control->kind()).liesAboveClient && item.control->Visible) {
@@ -306,7 +326,7 @@ void FormWindow::placeClient()
                 w->setGeometry(place);
             top += place.height();
         }
-    const QRect area(0, top, width, toPixels(form_.Height));
+    const QRect area(0, top, width, std::max(0, height() - top));
     if (client_->geometry() != area)
         client_->setGeometry(area);
 }
@@ -449,6 +469,61 @@ void FormWindow::paintEvent(QPaintEvent *event)
     p.setCompositionMode(QPainter::CompositionMode_Source);
     for (const QRect &r : event->region())
         p.fillRect(r, palette().color(QPalette::Window));
+}
+
+void FormWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeClient();
+    noteClientSize();
+}
+
+void FormWindow::noteClientSize()
+{
+    // Width and Height stay the size the program asked for; the client
+    // size is what the window has now.
+    const QSize client = clientHolder()->size();
+    if (client == reportedClient_)
+        return;
+    reportedClient_ = client;
+    // At the model's own size the client area is the size it set, even
+    // where that is no whole number of pixels.
+    const bool asSet = client == QSize(toPixels(form_.Width), toPixels(form_.Height));
+    form_.ScaleWidth = asSet ? form_.Width : float(toTwips(client.width()));
+    form_.ScaleHeight = asSet ? form_.Height : float(toTwips(client.height()));
+    if (!form_.Resize || resizePending_)
+        return;
+    // Raised from the event loop, never from inside the window's own update
+    // (a resize the model asked for), and once for a burst of resizes.
+    resizePending_ = true;
+    QMetaObject::invokeMethod(this, [this] { raiseResize(); }, Qt::QueuedConnection);
+}
+
+void FormWindow::raiseResize()
+{
+    resizePending_ = false;
+    if (form_.Resize)
+        binding_.dispatch([this] { form_.Resize(); });
+}
+
+void FormWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    const bool files = !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl &u) { return u.isLocalFile(); });
+    if (form_.OLEDropMode && files && form_.OLEDragDrop)
+        event->acceptProposedAction();
+}
+
+void FormWindow::dropEvent(QDropEvent *event)
+{
+    std::vector<std::string> paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.push_back(QDir::toNativeSeparators(url.toLocalFile()).toUtf8().toStdString());
+    if (paths.empty() || !form_.OLEDragDrop)
+        return;
+    event->acceptProposedAction();
+    binding_.dispatch([&] { form_.OLEDragDrop(paths); });
 }
 
 void FormWindow::mousePressEvent(QMouseEvent *event)

@@ -63,6 +63,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     // Keys for the form before its controls, where it asks for them first.
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Item {
@@ -100,6 +103,12 @@ private:
     void placeClient();
     // Passes a key to the form's KeyDown; true when the form kept it.
     bool offerKey(QKeyEvent *event);
+    // Applies the window's size and its smallest size from the model.
+    void applySize(const form::FormState &now, const form::FormState *before);
+    // Keeps the form's client size up to date with the window's and raises
+    // its resize event once the window's resizes have settled.
+    void noteClientSize();
+    void raiseResize();
     // Whether the window manager's move has begun; false while waiting.
     bool catchUp(QMouseEvent *event);
 
@@ -120,6 +129,8 @@ private:
     bool applying_ = false;
     bool pressed_ = false;
     bool wasActive_ = false;
+    bool resizePending_ = false; // a resize event is queued for the form
+    QSize reportedClient_;        // pixels, the client size last given to the form
     std::optional<form::WindowRegion> region_;
     QWidget *client_ = nullptr;
     int barsApplied_ = 0; // pixels, the bars' height the window was sized with

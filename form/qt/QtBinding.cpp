@@ -37,6 +37,7 @@
 #include "desktop/FilesPlace.h"
 #include "FormWindow.h"
 #include "desktop/NotifyIcons.h"
+#include "canvas/PictureScaling.h"
 #include "canvas/QtPicture.h"
 #include "desktop/SystemBeep.h"
 #include "TextEncoding.h"
@@ -366,6 +367,16 @@ void QtBinding::showMessage(form::Form &form, const std::string &title, const st
 bool QtBinding::setCurrentDirectory(const std::filesystem::path &folder)
 {
     return QDir::setCurrent(FilesPlace::fromPath(folder));
+}
+
+std::optional<int> QtBinding::askScaledSize(int width, int height, int proposed)
+{
+    return formqt::askScaledSize(QApplication::activeWindow(), width, height, proposed);
+}
+
+bool QtBinding::writeScaledPicture(const std::string &source, const std::string &target, int width, int height)
+{
+    return formqt::writeScaledPicture(source, target, QSize(width, height));
 }
 
 int QtBinding::twipsPerPixelX()

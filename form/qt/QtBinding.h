@@ -77,6 +77,8 @@ public:
     std::optional<std::string> showSaveDialog(const form::FileDialogRequest &request) override;
     std::optional<int> chooseColor(int initial) override;
     bool setCurrentDirectory(const std::filesystem::path &folder) override;
+    std::optional<int> askScaledSize(int width, int height, int proposed) override;
+    bool writeScaledPicture(const std::string &source, const std::string &target, int width, int height) override;
     void showNotification(form::Form &form, const std::string &title, const std::string &text) override;
     void showMessage(form::Form &form, const std::string &title, const std::string &text) override;
     void watchFile(const std::filesystem::path &file, std::function<void()> changed) override;

@@ -153,3 +153,30 @@ TEST(MouseRouting, ReleaseOfAControlRemovedDuringThePressGoesWhereItFalls)
     router.release(LeftButton, 0, 1750, 1600);
     EXPECT_EQ(c.log, (std::vector<std::string>{"frame move 1 1450,1450", "frame up 1 1450,1450"}));
 }
+
+TEST(MouseRouting, APressTheBoxTakesIsTheBoxsAloneUntilItsRelease)
+{
+    Canvas c;
+    // The box takes middle presses only, as the editor's panning does.
+    c.box.MouseDragDown = [&c](int button, int, float x, float y) {
+        if (button != MiddleButton)
+            return false;
+        c.log.push_back("box drag down " + std::to_string(int(x)) + "," + std::to_string(int(y)));
+        return true;
+    };
+    c.record(c.box.MouseDragMove, "box drag move");
+    c.record(c.box.MouseDragUp, "box drag up");
+    MouseRouter router(c.box);
+    // Pressed over the frame, moved over the grip, let go over the frame
+    // again: neither sees any of it, and no click follows.
+    router.press(MiddleButton, 0, 600, 450);
+    router.move(MiddleButton, 0, 1800, 1650);
+    router.release(MiddleButton, 0, 600, 450);
+    EXPECT_EQ(c.log, (std::vector<std::string>{"box drag down 600,450", "box drag move 4 1800,1650",
+                                                "box drag up 4 600,450"}));
+    // A press it leaves goes to the control beneath, as always.
+    c.log.clear();
+    router.press(LeftButton, 0, 600, 450);
+    router.release(LeftButton, 0, 600, 450);
+    EXPECT_EQ(c.log, (std::vector<std::string>{"frame down 1 300,300", "frame up 1 300,300", "frame click"}));
+}

@@ -6,6 +6,7 @@
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
@@ -430,6 +431,18 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent *event)
     binding_.dispatch([&] {
         router_.release(buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()), float(at.y()));
     });
+}
+
+void CanvasWidget::wheelEvent(QWheelEvent *event)
+{
+    if (!box_.MouseWheel) {
+        event->ignore();
+        return;
+    }
+    const QPoint turn = event->angleDelta();
+    const int shift = shiftCode(event->modifiers());
+    binding_.dispatch([&] { box_.MouseWheel(shift, turn.x(), turn.y()); });
+    event->accept();
 }
 
 void CanvasWidget::focusOutEvent(QFocusEvent *event)

@@ -16,7 +16,9 @@ QImage read(const QByteArray &bytes, const QByteArray &format)
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
     QImageReader reader(&buffer, format);
-    reader.setAutoTransform(false);
+    // A photo stored on its side with an orientation tag is turned upright;
+    // a picture without one is read as stored.
+    reader.setAutoTransform(true);
     return reader.read();
 }
 

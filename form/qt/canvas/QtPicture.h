@@ -9,9 +9,10 @@
 
 namespace orbelle::formqt {
 
-// A picture file's bytes decoded as the forms show pictures: as stored (not
-// turned by an orientation tag), pixel for pixel whatever the file's name
-// says of screen density, in a 32-bit format. Null when they hold no picture.
+// A picture file's bytes decoded as the forms show pictures: upright (turned
+// as its orientation tag says, as stored where it has none), pixel for pixel
+// whatever the file's name says of screen density, in a 32-bit format. Null
+// when they hold no picture. The one loader of both programs' pictures.
 QImage decodePicture(const QByteArray &bytes, const QByteArray &formatHint = {});
 
 class QtPicture : public form::Picture {

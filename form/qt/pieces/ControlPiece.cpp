@@ -18,6 +18,7 @@ namespace orbelle::formqt {
     PIECE(OptionButton)                                                                                  \
     PIECE(CheckBox)                                                                                      \
     PIECE(StatusBar)                                                                                     \
+    PIECE(ScrollBar)                                                                                     \
     PIECE(Timer)                                                                                         \
     PIECE(Line)                                                                                          \
     PIECE(Shape)                                                                                         \
