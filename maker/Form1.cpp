@@ -79,11 +79,7 @@ void mouse(Form1 &f, C &control, MouseHandler down, MouseHandler move, MouseHand
     const auto to = [&f](MouseHandler handler) -> std::function<void(int, int, float, float)> {
         if (!handler)
             return {};
-        // A drag may have resized the frame: its size is shown.
-        return [&f, handler](int b, int s, float x, float y) {
-            (f.*handler)(b, s, x, y);
-            f.showSizes();
-        };
+        return [&f, handler](int b, int s, float x, float y) { (f.*handler)(b, s, x, y); };
     };
     control.MouseDown = to(down);
     if constexpr (requires { control.MouseMove; })
@@ -295,7 +291,10 @@ void Form1::wire()
 void Form1::wireView()
 {
     Resize = [this] { Form_Resize(); };
-    OLEDragDrop = [this](const std::vector<std::string> &files) { Form_OLEDragDrop(files); };
+    // A drop loads a design or chooses a picture: one step either way.
+    OLEDragDrop = [this](const std::vector<std::string> &files) {
+        asStep(droppedStepLabel(files), [&] { Form_OLEDragDrop(files); });
+    };
     HScroll1.Change = [this] { HScroll1_Change(); };
     VScroll1.Change = [this] { VScroll1_Change(); };
     Picture1.MouseWheel = [this](int shift, int dx, int dy) { Picture1_MouseWheel(shift, dx, dy); };
@@ -311,7 +310,11 @@ void Form1::wireCanvas()
     const auto viaSteps = [this](MouseHandler handler) -> std::function<void(int, int, float, float)> {
         if (!handler)
             return {};
-        return [this, handler](int b, int s, float x, float y) { asDragEvent([&] { (this->*handler)(b, s, x, y); }); };
+        // A drag may have resized the frame: its size is shown.
+        return [this, handler](int b, int s, float x, float y) {
+            asDragEvent([&] { (this->*handler)(b, s, x, y); });
+            showSizes();
+        };
     };
     const auto wireMouse = [&](auto &control, MouseHandler down, MouseHandler move, MouseHandler up) {
         control.MouseDown = viaSteps(down);

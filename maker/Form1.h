@@ -284,6 +284,8 @@ public:
     // Files dropped on the window: a design file (*.ini) is loaded, any
     // other file chosen as the picture.
     void Form_OLEDragDrop(const std::vector<std::string> &files);
+    // The name of the undo step a drop of `files` makes.
+    static const char *droppedStepLabel(const std::vector<std::string> &files);
 
     // The number of polygon vertices: idx, with empty (or anything that is
     // no number) counting as 0.

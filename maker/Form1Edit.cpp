@@ -52,7 +52,7 @@ void Form1::layOutMenu()
     file.add("mnuFileLoad", "設定ファイル読込...", "Ctrl+O").Click = [this] { Command8.Click(); };
     file.add("mnuFileSave", "設定ファイル保存...", "Ctrl+S").Click = [this] { Command2.Click(); };
     file.add("mnuFilePicture", "画像ファイルの選択...").Click = [this] { Command1.Click(); };
-    // Further picture commands go here, right after the picture choice.
+    file.add("mnuFileScale", "画像を縮小...").Click = [this] { asStep("画像の縮小", [this] { ScalePicture_Click(); }); };
     file.add("mnuFileBar", "-");
     file.add("mnuFileExit", "終了", "Ctrl+Q").Click = [this] { Command3.Click(); };
     form::MenuItem &edit = MenuBar1.addMenu("mnuEdit", "編集(&E)");
@@ -123,6 +123,9 @@ void Form1::restore(const DesignSnapshot &state)
     // Whatever was being dragged is let go: the state shown is not the one
     // the drag started from.
     flag = kDragNone;
+    // A picture put back may be of another size than the one shown.
+    fitScrollBars();
+    showSizes();
     updateEditMenu();
 }
 

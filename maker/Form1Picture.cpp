@@ -83,6 +83,12 @@ void Form1::ScalePicture_Click()
         StatusBar1.PanelText = "縮小した画像を読み込めませんでした: " + targetText;
 }
 
+const char *Form1::droppedStepLabel(const std::vector<std::string> &files)
+{
+    const bool design = !files.empty() && lower(pathToUtf8(pathFromUtf8(files.front()).extension())) == ".ini";
+    return design ? "設定ファイル読込" : "画像の選択";
+}
+
 void Form1::Form_OLEDragDrop(const std::vector<std::string> &files)
 {
     // One file is taken: the first dropped.

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -30,6 +31,18 @@ std::string readBytes(const fs::path &path)
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+// Scaling answers with `scaleAnswer` and writes a copy that loads as a
+// picture of the size asked.
+struct UndoServices : FakeServices {
+    std::optional<int> scaleAnswer;
+    std::optional<int> askScaledSize(int, int, int) override { return scaleAnswer; }
+    bool writeScaledPicture(const std::string &, const std::string &target, int width, int height) override
+    {
+        registeredPictures[target] = {width, height};
+        return true;
+    }
+};
 
 class Undo : public ::testing::Test {
 public:
@@ -89,7 +102,7 @@ public:
     form::MenuItem &item(const char *name) { return editor.MenuBar1[name]; }
 
     ScratchFolder folder;
-    FakeServices fake;
+    UndoServices fake;
     Form1 editor{fake};
     int saves = 0;
 };
@@ -143,6 +156,19 @@ TEST_F(Undo, EveryKindOfStepUndoesToTheStartAndRedoesToTheEnd)
              t.editor.Command1.Click();
          }, {"画像の選択"}},
         {"loaded design", [](Undo &t) { t.loadDesign(); }, {"設定ファイル読込"}},
+        {"scaled picture", [](Undo &t) {
+             t.fake.openAnswers.push_back("/pictures/face.png");
+             t.editor.Command1.Click();
+             t.fake.scaleAnswer = 200;
+             t.editor.MenuBar1["mnuFileScale"].Click();
+         }, {"画像の選択", "画像の縮小"}},
+        {"dropped picture and design", [](Undo &t) {
+             t.editor.OLEDragDrop({"/pictures/face.png"});
+             const fs::path file = t.folder / "dropped.ini";
+             fs::copy_file(t.folder / "save1.ini", file, fs::copy_options::overwrite_existing);
+             t.editor.Option2.setValue(true);
+             t.editor.OLEDragDrop({file.string()});
+         }, {"画像の選択", "ベースの形", "設定ファイル読込"}},
         {"arrow keys", [](Undo &t) {
              t.click(t.editor.Image1, 1300, 2550);
              t.key(form::KeyRightArrow);
@@ -371,6 +397,7 @@ TEST_F(Undo, TheMenusRunTheButtonsHandlersAndNameTheProgram)
         {"mnuFileLoad", "設定ファイル読込...", "Ctrl+O"},
         {"mnuFileSave", "設定ファイル保存...", "Ctrl+S"},
         {"mnuFilePicture", "画像ファイルの選択...", ""},
+        {"mnuFileScale", "画像を縮小...", ""},
         {"mnuFileExit", "終了", "Ctrl+Q"},
         {"mnuEdit", "編集(&E)", ""},
         {"mnuEditUndo", "元に戻す", "Ctrl+Z"},

@@ -124,7 +124,7 @@ TEST_F(EditorMenu, TheAccessibilityTreeShowsTheMenuBarAndItsItems)
         const char *menu;
         QStringList items;
     } expected[] = {
-        {"mnuFile", {"設定ファイル読込...", "設定ファイル保存...", "画像ファイルの選択...", "", "終了"}},
+        {"mnuFile", {"設定ファイル読込...", "設定ファイル保存...", "画像ファイルの選択...", "画像を縮小...", "", "終了"}},
         {"mnuEdit", {"元に戻す", "やり直し"}},
         {"mnuHelp", {"バージョン情報"}},
     };

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -74,9 +75,16 @@ protected:
     {
         binding.dispatch([&] { ASSERT_TRUE(editor.applyPicture(path)); });
     }
+    // The menu bar's height: the window is the client area and the bar above it.
+    int bars() const
+    {
+        auto *menu = window->findChild<QMenuBar *>();
+        return menu && menu->isVisible() ? menu->height() : 0;
+    }
+    // Gives the client area w x h pixels.
     void resizeTo(int w, int h)
     {
-        window->resize(w, h);
+        window->resize(w, h + bars());
         ASSERT_TRUE(QTest::qWaitFor([&] { return editor.ScaleWidth == w * 15 && editor.ScaleHeight == h * 15; }));
         QTest::qWait(0);
         QCoreApplication::processEvents();
@@ -107,13 +115,13 @@ protected:
 
 TEST_F(EditorView, OpensAtTheDesignedSizeAndCanBeMaximised)
 {
-    EXPECT_EQ(window->size(), QSize(565, 458));
+    EXPECT_EQ(window->size(), QSize(565, 458 + bars()));
     EXPECT_EQ(editor.ScaleWidth, 8475);
     EXPECT_EQ(editor.ScaleHeight, 6870);
     // A window with the usual title bar buttons, maximise among them.
     EXPECT_FALSE(window->windowFlags() & Qt::MSWindowsFixedSizeDialogHint);
     EXPECT_FALSE(window->windowFlags() & Qt::CustomizeWindowHint);
-    EXPECT_EQ(window->minimumSize(), QSize(284, 458));
+    EXPECT_EQ(window->minimumSize(), QSize(284, 458 + bars()));
     EXPECT_EQ(window->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
     EXPECT_EQ(canvas->geometry(), QRect(190, 3, 283, 378));
 }
@@ -129,7 +137,7 @@ TEST_F(EditorView, ResizedTo1200x800TheViewportGrowsAndTheStatusBarStaysUncovere
     // Above the canvas that reaches under it: whatever is shown there is the bar's.
     ASSERT_GT(canvas->geometry().bottom(), 800);
     for (const QPoint p : {QPoint(600, 790), QPoint(1190, 785), QPoint(300, 779)}) {
-        QWidget *at = window->childAt(p);
+        QWidget *at = window->childAt(p + QPoint(0, bars()));
         ASSERT_NE(at, nullptr);
         EXPECT_TRUE(at == status || status->isAncestorOf(at)) << p.x() << "," << p.y();
     }
