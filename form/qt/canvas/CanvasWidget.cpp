@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "pieces/ControlPiece.h"
 #include "Conversions.h"
@@ -116,43 +117,73 @@ void CanvasWidget::syncContents()
 bool CanvasWidget::drawByServer(const QRegion &dirty)
 {
     QWidget *top = window();
-    QWindow *handle = top->windowHandle();
+    if (!attachServer(*top))
+        return false;
+    const QRegion clip = serverClip(dirty);
+    if (clip.isEmpty())
+        return false;
+    const std::optional<std::size_t> used = collectServerRows(clip);
+    if (!used || !sendToServer(*top, clip, *used))
+        return false;
+    drawnByServer_ += clip;
+    emit drawn(clip);
+    return true;
+}
+
+bool CanvasWidget::attachServer(QWidget &top)
+{
+    QWindow *handle = top.windowHandle();
     // The server draws on the top-level's own X window: not where the
     // canvas, or a widget between them, has one of its own.
     if (!handle || !handle->isExposed() || !isVisible() || !updatesEnabled() || internalWinId() ||
-        nativeParentWidget() != top)
+        nativeParentWidget() != &top)
         return false;
-    if (serverFor_ != top) {
-        server_ = ServerDrawing::on(*top);
-        serverFor_ = top;
+    if (serverFor_ != &top) {
+        server_ = ServerDrawing::on(top);
+        serverFor_ = &top;
     }
     if (!server_)
         return false;
-    if (watchedTop_ != top || watchedWindow_ != handle) {
-        if (watchedTop_)
-            watchedTop_->removeEventFilter(this);
-        if (watchedWindow_)
-            watchedWindow_->removeEventFilter(this);
-        top->installEventFilter(this);
-        handle->installEventFilter(this);
-        watchedTop_ = top;
-        watchedWindow_ = handle;
-    }
+    watchShowing(top, *handle);
+    return true;
+}
+
+void CanvasWidget::watchShowing(QWidget &top, QWindow &handle)
+{
+    if (watchedTop_ == &top && watchedWindow_ == &handle)
+        return;
+    if (watchedTop_)
+        watchedTop_->removeEventFilter(this);
+    if (watchedWindow_)
+        watchedWindow_->removeEventFilter(this);
+    top.installEventFilter(this);
+    handle.installEventFilter(this);
+    watchedTop_ = &top;
+    watchedWindow_ = &handle;
+}
+
+QRegion CanvasWidget::serverClip(const QRegion &dirty) const
+{
     const qreal dpr = devicePixelRatioF();
     const int scale = int(dpr);
     if (scale != dpr || scale < 1 || scale > 4)
-        return false;
+        return {};
     // The border is painted over the picture along the edges.
     if (box_.BorderPixels >= 2 && !rect().adjusted(2, 2, -2, -2).contains(dirty.boundingRect()))
-        return false;
+        return {};
     const QRegion clip = dirty & visibleRegion();
     if (clip.isEmpty() || coveredWithin(clip))
-        return false;
+        return {};
+    return clip;
+}
+
+std::optional<std::size_t> CanvasWidget::collectServerRows(const QRegion &clip)
+{
     // Every control the repaint touches tells its rows, or the canvas paints.
     // (Their lists are kept from tick to tick, so as not to allocate them
     // at each.)
     std::size_t used = 0;
-    const CanvasPlace place{contentOrigin(), rect(), &clip, dpr};
+    const CanvasPlace place{contentOrigin(), rect(), &clip, devicePixelRatioF()};
     for (const form::Control *c : box_.form()->controls()) {
         if (c->container() != &box_ || !c->isWindowless() || !c->Visible || !clip.intersects(coverage(*c)))
             continue;
@@ -162,15 +193,22 @@ bool CanvasWidget::drawByServer(const QRegion &dirty)
         PaintedRows &painted = serverRows_[used];
         painted.rows.clear();
         if (!rows || !rows(*c, place, painted))
-            return false;
+            return std::nullopt;
         used += !painted.rows.empty();
     }
+    return used;
+}
+
+bool CanvasWidget::sendToServer(const QWidget &top, const QRegion &clip, std::size_t used)
+{
     // The picture in the backing store's own format, as painting uses it.
     const QImage::Format format =
         backdropKey_.format == QImage::Format_Invalid ? QImage::Format_RGB32 : backdropKey_.format;
     if (QImage::toPixelFormat(format).bitsPerPixel() != 32)
         return false;
-    const QPoint at = mapTo(top, QPoint(0, 0)) * scale;
+    const qreal dpr = devicePixelRatioF();
+    const int scale = int(dpr);
+    const QPoint at = mapTo(&top, QPoint(0, 0)) * scale;
     std::vector<QRect> device;
     device.reserve(std::size_t(clip.rectCount()));
     for (const QRect &r : clip)
@@ -183,11 +221,7 @@ bool CanvasWidget::drawByServer(const QRegion &dirty)
     repaint.back = toQColor(box_.BackColor).rgb();
     repaint.rowsAt = at;
     repaint.controls = std::span<const PaintedRows>(serverRows_.data(), used);
-    if (!server_->draw(repaint))
-        return false;
-    drawnByServer_ += clip;
-    emit drawn(clip);
-    return true;
+    return server_->draw(repaint);
 }
 
 bool CanvasWidget::coveredWithin(const QRegion &region) const

@@ -26,6 +26,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 #include "pieces/ControlPiece.h"
@@ -82,6 +83,19 @@ private:
     // Has the X server draw `dirty`; false where it cannot, and the
     // canvas is to be repainted as usual.
     bool drawByServer(const QRegion &dirty);
+    // The steps of that drawing. Whether the top-level window can be drawn
+    // on by the server now (made the first time for each window), watching
+    // it for the moments Qt shows its own copy.
+    bool attachServer(QWidget &top);
+    void watchShowing(QWidget &top, QWindow &handle);
+    // The part of `dirty` the server may draw: empty where the scale, the
+    // border or a widget above the canvas leaves it to the painter.
+    QRegion serverClip(const QRegion &dirty) const;
+    // Fills serverRows_ with the rows of the controls `clip` touches and
+    // gives how many are used; none where one of them cannot tell its rows.
+    std::optional<std::size_t> collectServerRows(const QRegion &clip);
+    // Hands the clip, the picture and the rows to the server.
+    bool sendToServer(const QWidget &top, const QRegion &clip, std::size_t used);
     // Whether a widget above the canvas covers part of `region` (the
     // visible region leaves out only those that paint all their pixels).
     bool coveredWithin(const QRegion &region) const;
