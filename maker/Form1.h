@@ -33,6 +33,10 @@
 #include "UpDown.h"
 #include "Value.h"
 
+namespace orbelle {
+struct FaceDesign;
+}
+
 namespace orbelle::maker {
 
 class Form1 : public form::Form {
@@ -141,6 +145,13 @@ public:
     // ---- Saving and loading (Form1File.cpp).
     void Command2_Click();
     void Command8_Click();
+    // The save after its dialog: writes the design shown to `path` (UTF-8)
+    // and says in the status bar how it went.
+    void saveDesign(const std::string &path);
+    // The load after its dialog: remembers `path` (UTF-8) as the file last
+    // chosen, then reads it and rebuilds the editor from it, step by step;
+    // a step that fails ends the load with the steps before it applied.
+    void loadDesign(const std::string &path);
 
     // ---- Picture, frame, base shape, hands area (Form1Canvas.cpp).
     void Command1_Click();
@@ -210,6 +221,22 @@ public:
     int vertexCount() const;
 
 private:
+    // ---- Steps of saving and loading (Form1File.cpp).
+    FaceDesign designShown() const;
+    void addVertexLists(FaceDesign &design) const;
+    // Reads the file; false when the load ends here (`idx` may be set).
+    bool readDesignToLoad(const std::string &path, FaceDesign &d);
+    // The steps of the load in their order. The ones returning false end the
+    // load there; a conversion that fails throws, which ends it too.
+    bool loadPolygon(const FaceDesign &d);
+    void loadFrameSize(const FaceDesign &d);
+    bool loadPicture(const FaceDesign &d, const std::string &designPath);
+    void loadFramePlace(const FaceDesign &d);
+    void loadShape(const FaceDesign &d);
+    void loadLengthsAndHandsArea(const FaceDesign &d);
+    void loadSwitches(const FaceDesign &d);
+    void loadColours(const FaceDesign &d);
+
     void layOut();
     void layOutPanel();
     void layOutShapeFrame();
