@@ -63,6 +63,13 @@ std::string writeFailureReason(const std::filesystem::path &file)
     return "書き込みに失敗しました";
 }
 
+// A number stored into a single-precision property: one beyond its range
+// does not fit, and the load stops there as for any other failed conversion.
+float single(double number)
+{
+    return Value(number).toSingle();
+}
+
 } // namespace
 
 void Form1::Command2_Click()
@@ -215,25 +222,25 @@ bool Form1::loadPolygon(const FaceDesign &d)
     };
     for (int i = 1; i <= n; ++i) {
         form::Line &segment = Line17.load(i);
-        segment.X1 = float(canvasX(i));
-        segment.Y1 = float(canvasY(i));
+        segment.X1 = single(canvasX(i));
+        segment.Y1 = single(canvasY(i));
         const int previous = i == 1 ? n : i - 1;
-        segment.X2 = float(canvasX(previous));
-        segment.Y2 = float(canvasY(previous));
+        segment.X2 = single(canvasX(previous));
+        segment.Y2 = single(canvasY(previous));
         segment.Visible = true;
         Label17.load(i).Visible = true;
     }
     for (int i = 1; i <= n; ++i) {
-        Label17[i].Left = float(d.handleList.at(size_t(i)).x);
-        Label17[i].Top = float(d.handleList.at(size_t(i)).y);
+        Label17[i].Left = single(d.handleList.at(size_t(i)).x);
+        Label17[i].Top = single(d.handleList.at(size_t(i)).y);
     }
     return true;
 }
 
 void Form1::loadFrameSize(const FaceDesign &d)
 {
-    Image1.Width = float(d.windowWidth.toDouble() - 60);
-    Image1.Height = float(d.windowHeight.toDouble() - 60);
+    Image1.Width = single(d.windowWidth.toDouble() - 60);
+    Image1.Height = single(d.windowHeight.toDouble() - 60);
     Shape1.Width = Image1.Width;
     Shape1.Height = Image1.Height;
 }
@@ -255,8 +262,8 @@ bool Form1::loadPicture(const FaceDesign &d, const std::string &designPath)
 
 void Form1::loadFramePlace(const FaceDesign &d)
 {
-    Image1.Left = float(-d.pictureLeft.toDouble());
-    Image1.Top = float(-d.pictureTop.toDouble());
+    Image1.Left = single(-d.pictureLeft.toDouble());
+    Image1.Top = single(-d.pictureTop.toDouble());
     Shape1.Left = Image1.Left;
     Shape1.Top = Image1.Top;
 }
@@ -283,10 +290,10 @@ void Form1::loadLengthsAndHandsArea(const FaceDesign &d)
 
     // Each value is converted where it is used, so a bad one stops the load
     // with the assignments before it made.
-    Image2.Left = float(d.tokeiX.toDouble() - d.tokeiHaba.toDouble() / 2);
-    Image2.Top = float(d.tokeiY.toDouble() - d.tokeiTakasa.toDouble() / 2);
-    Image2.Width = float(d.tokeiHaba.toDouble());
-    Image2.Height = float(d.tokeiTakasa.toDouble());
+    Image2.Left = single(d.tokeiX.toDouble() - d.tokeiHaba.toDouble() / 2);
+    Image2.Top = single(d.tokeiY.toDouble() - d.tokeiTakasa.toDouble() / 2);
+    Image2.Width = single(d.tokeiHaba.toDouble());
+    Image2.Height = single(d.tokeiTakasa.toDouble());
     Shape2.Width = Image2.Width;
     Shape2.Height = Image2.Height;
     SetTX = double(Image2.Left);
@@ -294,8 +301,8 @@ void Form1::loadLengthsAndHandsArea(const FaceDesign &d)
     Shape2.Left = Image2.Left;
     Shape2.Top = Image2.Top;
 
-    Label1.Left = float(SetTX.toDouble() + Image2.Width - Label1.Width * 0.5);
-    Label1.Top = float(SetTY.toDouble() + Image2.Height - Label1.Height * 0.5);
+    Label1.Left = single(SetTX.toDouble() + Image2.Width - Label1.Width * 0.5);
+    Label1.Top = single(SetTY.toDouble() + Image2.Height - Label1.Height * 0.5);
 
     placeCentreLines();
     placeHands();

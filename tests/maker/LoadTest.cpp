@@ -521,7 +521,14 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"HandsHeightNoNumber", 5, "1500,1200,2000,tall", changedBefore(HandsArea) + Names{"Image2.Left"}},
         Failure{"SwitchNoNumber", 6, "1,on,1,0", changedBefore(Switches)},
         Failure{"ColourNoNumber", 7, "1,2,green,4",
-                changedBefore(Colours) + Names{"Label2.BackColor", "Label3.BackColor"}}),
+                changedBefore(Colours) + Names{"Label2.BackColor", "Label3.BackColor"}},
+        // A number that does not fit in single precision stops the load as
+        // a text would, also where only a sum made from it overflows.
+        Failure{"WidthBeyondSingle", 1, "1e39,2060", changedBefore(FrameSize)},
+        Failure{"HeightBeyondSingle", 1, "3060,-1e39", changedBefore(FrameSize) + Names{"Image1.Width"}},
+        Failure{"OffsetTopBeyondSingle", 3, "-300,1e39", changedBefore(FramePlace) + Names{"Image1.Left"}},
+        Failure{"HandsLeftBeyondSingle", 5, "3e38,1200,-1e38,1800", changedBefore(HandsArea)},
+        Failure{"HandsCentreBeyondDouble", 5, "1.7e308,1200,-1.7e308,1800", changedBefore(HandsArea)}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(LoadFailure, MissingFileChangesOnlyTheRememberedFile)
