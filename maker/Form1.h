@@ -223,7 +223,9 @@ public:
 private:
     // ---- Steps of saving and loading (Form1File.cpp).
     FaceDesign designShown() const;
-    void addVertexLists(FaceDesign &design) const;
+    // Both lists, from the template to the last vertex that exists; returns
+    // how many vertices that is.
+    int addVertexLists(FaceDesign &design) const;
     // Reads the file; false when the load ends here (`idx` may be set).
     bool readDesignToLoad(const std::string &path, FaceDesign &d);
     // The steps of the load in their order. The ones returning false end the

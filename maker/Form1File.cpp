@@ -42,8 +42,24 @@ bool writable(const std::filesystem::path &path)
 #endif
 }
 
-// Why a design could not be written at `file`, in the user's words. Asked
-// after the write failed: the write itself leaves what was there whole.
+// The file a save to `file` writes in the end: a link is followed to its
+// target, as the write follows it, so a failure is judged there.
+std::filesystem::path linkTarget(std::filesystem::path file)
+{
+    std::error_code ec;
+    // The system's own limit of links followed in one path.
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(file, ec); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(file, ec);
+        if (ec)
+            break;
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+    return file;
+}
+
+// Why a design could not be written at `file` (a link already followed),
+// in the user's words. Asked after the write failed: the write itself
+// leaves what was there whole.
 std::string writeFailureReason(const std::filesystem::path &file)
 {
     std::error_code ec;
@@ -86,13 +102,18 @@ void Form1::saveDesign(const std::string &path)
 {
     try {
         FaceDesign design = designShown();
-        addVertexLists(design);
+        const int claimed = idx.toInt32();
+        const int written = addVertexLists(design);
         // Written whole or not at all: the file that was there stays intact.
         const std::filesystem::path target = pathFromUtf8(path);
-        if (writeDesignFile(target, design))
-            StatusBar1.PanelText = "保存しました: " + path;
+        if (!writeDesignFile(target, design))
+            StatusBar1.PanelText = "保存できませんでした（" + writeFailureReason(linkTarget(target)) + "）: " + path;
+        else if (written < claimed)
+            // A damaged load left fewer vertices than its count: say so.
+            StatusBar1.PanelText = "保存しました（頂点 " + std::to_string(claimed) + " 個のうち " +
+                                   std::to_string(written) + " 個）: " + path;
         else
-            StatusBar1.PanelText = "保存できませんでした（" + writeFailureReason(target) + "）: " + path;
+            StatusBar1.PanelText = "保存しました: " + path;
     } catch (const std::exception &) {
         StatusBar1.PanelText = "保存できませんでした（頂点の記録が壊れています）: " + path;
     }
@@ -130,7 +151,7 @@ FaceDesign Form1::designShown() const
     return design;
 }
 
-void Form1::addVertexLists(FaceDesign &design) const
+int Form1::addVertexLists(FaceDesign &design) const
 {
     // Both lists always run from element 0, the template, to n. A count that
     // a damaged load left beyond the vertices that were made is written as
@@ -154,6 +175,7 @@ void Form1::addVertexLists(FaceDesign &design) const
         const form::Label &marker = Label17[i];
         design.handleList.push_back({double(marker.Left), double(marker.Top)});
     }
+    return n;
 }
 
 void Form1::Command8_Click()

@@ -104,8 +104,10 @@ void QtBinding::dispatch(const std::function<void()> &handler)
     } catch (const std::exception &error) {
         // A handler that meets something it cannot handle (an element a
         // damaged file named but never made) ends there; what it changed
-        // stays, and the program goes on.
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), error.what());
+        // stays, and the program goes on. The programs log nothing of it,
+        // unless asked to for finding faults (ORBELLE_DEBUG=1).
+        if (qEnvironmentVariableIntValue("ORBELLE_DEBUG") == 1)
+            std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), error.what());
     }
     --dispatchDepth_;
     if (!ended_)

@@ -688,6 +688,31 @@ TEST(LoadFailure, SaveAfterADamagedPolygonLoadWritesTheVerticesThereAre)
     }
 }
 
+TEST(LoadFailure, SaveAfterADamagedLoadSaysHowManyVerticesItWrote)
+{
+    auto hugeCount = squarePolygon();
+    hugeCount[8] = "2147483646";
+    auto badHandle = polygonDesign({{100, 50}, {200, 50}, {200, 150}}, {{1748, 848}, {3248, 848}, {3248, 40000}});
+    const struct {
+        const char *name;
+        std::vector<std::vector<std::string>> loads;
+        std::string said;
+    } cases[] = {
+        {"whole", {squarePolygon()}, "保存しました: "},
+        {"handleBeyondSixteenBits", {badHandle}, "保存しました（頂点 3 個のうち 0 個）: "},
+        {"hugeCount", {hugeCount}, "保存しました（頂点 2147483646 個のうち 0 個）: "},
+        {"hugeCountOverASquare", {squarePolygon(), hugeCount}, "保存しました（頂点 2147483646 個のうち 4 個）: "},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Editor e;
+        for (const auto &lines : c.loads)
+            e.load(e.put("a.ini", lines));
+        e.save("out.ini");
+        EXPECT_EQ(e.form.StatusBar1.PanelText, c.said + utf8Of(e.file("out.ini")));
+    }
+}
+
 // ---- Polygons.
 
 struct Segment {
