@@ -36,6 +36,7 @@ public:
     // Title and text of each notification.
     std::vector<std::pair<std::string, std::string>> notifications;
     std::filesystem::path watchedFile;
+    std::filesystem::path alsoWatched;
     std::function<void()> folderChanged;
     std::vector<std::optional<form::WindowRegion>> regions;
     bool addIconResult = true;
@@ -90,6 +91,8 @@ public:
         watchedFile = watched;
         folderChanged = std::move(changed);
     }
+
+    void watchAlso(const std::filesystem::path &watched) override { alsoWatched = watched; }
 
     std::shared_ptr<const form::Picture> loadPicture(const std::string &path) override
     {
