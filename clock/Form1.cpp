@@ -187,16 +187,7 @@ void Form1::applyFace(const FaceDesign &design)
     attempt([&] { Width = design.windowWidth.toInt16(); });
     attempt([&] { Height = design.windowHeight.toInt16(); });
 
-    attempt([&] {
-        if (design.picturePath.empty()) {
-            Picture1.setPicture(nullptr);
-        } else if (auto picture = services_.loadPicture(
-                       locatePicture(design.picturePath, services_.programFolder()))) {
-            Picture1.setPicture(std::move(picture));
-        } else {
-            Picture1.setPicture(nullptr);
-        }
-    });
+    loadFacePicture(design.picturePath);
     attempt([&] { Picture1.Left = design.pictureLeft.toInt16(); });
     attempt([&] { Picture1.Top = design.pictureTop.toInt16(); });
     // Without a picture the face is blank, but its tick marks and hands
@@ -256,13 +247,68 @@ void Form1::applyLineLooks()
     showHand(Line3, HariHChk, HariHcolor);
 }
 
+std::optional<Form1::FileStamp> Form1::stampOf(const std::filesystem::path &file)
+{
+    std::error_code ec;
+    FileStamp stamp;
+    if (!std::filesystem::is_regular_file(file, ec))
+        return std::nullopt;
+    stamp.bytes = std::filesystem::file_size(file, ec);
+    stamp.changed = std::filesystem::last_write_time(file, ec);
+    if (ec)
+        return std::nullopt;
+    return stamp;
+}
+
+void Form1::loadFacePicture(const std::string &picturePath)
+{
+    picturePath_ = picturePath;
+    pictureFile_.clear();
+    attempt([&] {
+        if (picturePath.empty()) {
+            Picture1.setPicture(nullptr);
+            return;
+        }
+        const std::string located = locatePicture(picturePath, services_.programFolder());
+        // A picture that is not there yet is looked for beside the design,
+        // where a copied face folder brings it.
+        std::filesystem::path file = pathFromUtf8(located);
+        std::error_code ec;
+        if (file.is_relative())
+            file = std::filesystem::exists(file, ec) ? std::filesystem::absolute(file, ec)
+                                                     : services_.programFolder() / file;
+        pictureFile_ = file;
+        pictureStamp_ = stampOf(file);
+        Picture1.setPicture(services_.loadPicture(located));
+    });
+    services_.watchAlso(pictureFile_);
+}
+
+void Form1::pictureMayHaveChanged()
+{
+    if (pictureFile_.empty())
+        return;
+    const std::optional<FileStamp> stamp = stampOf(pictureFile_);
+    if (stamp == pictureStamp_)
+        return;
+    pictureStamp_ = stamp;
+    // A picture caught half written may not read; the end of its writing
+    // brings another look. One that went away leaves the face as it is.
+    attempt([&] {
+        if (auto picture = services_.loadPicture(locatePicture(picturePath_, services_.programFolder())))
+            Picture1.setPicture(std::move(picture));
+    });
+}
+
 void Form1::designFolderChanged()
 {
     const std::filesystem::path path = services_.programFolder() / kDesignFileName;
     const std::optional<std::string> bytes = readWholeFile(path);
     // Our own Pt.ini writes and other files change the folder too.
-    if (!bytes || bytes == designBytes_)
+    if (!bytes || bytes == designBytes_) {
+        pictureMayHaveChanged();
         return;
+    }
     FaceDesign design;
     const DesignReadStatus status = readDesignForClock(decodeFileText(*bytes), design);
     // Only a whole, sound design replaces the face: a file caught half

@@ -8,6 +8,8 @@
 // the clock ends. Owns the window state and the timers; the dialog (Form2)
 // owns the alarm and memo texts.
 
+#include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -123,6 +125,23 @@ private:
     std::optional<std::pair<float, float>> positionAtLastTick_; // twips
     bool ringNotified_ = false;          // this alarm minute's notification went out
     std::optional<std::string> designBytes_; // tokei-set.ini as the face was last made from it
+
+    // The face picture as the design names it, and the file watched for it,
+    // whether or not it exists yet; its size and time of change when last
+    // looked at, so that its arrival or a new version is seen.
+    struct FileStamp {
+        std::uintmax_t bytes = 0;
+        std::filesystem::file_time_type changed;
+        bool operator==(const FileStamp &) const = default;
+    };
+    static std::optional<FileStamp> stampOf(const std::filesystem::path &file);
+    void loadFacePicture(const std::string &picturePath);
+    // The folder changed but the design did not: takes a picture that has
+    // come or changed since.
+    void pictureMayHaveChanged();
+    std::string picturePath_;
+    std::filesystem::path pictureFile_;
+    std::optional<FileStamp> pictureStamp_;
 };
 
 } // namespace orbelle::clock

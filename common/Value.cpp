@@ -153,8 +153,8 @@ float Value::toSingle() const
     if (std::isnan(number))
         return std::numeric_limits<float>::quiet_NaN();
     // Beyond the largest single the value would become infinity, which a
-    // single variable cannot be assigned.
-    if (std::isfinite(number) && std::fabs(number) > std::numeric_limits<float>::max())
+    // single variable cannot be assigned; nor can a sum that overflowed.
+    if (std::isinf(number) || std::fabs(number) > std::numeric_limits<float>::max())
         throw ConversionError("number out of single precision range");
     return static_cast<float>(number);
 }

@@ -127,10 +127,14 @@ public:
     virtual void showMessage(Form &, const std::string & /*title*/, const std::string & /*text*/) {}
     // Calls `changed` (as an event of its own, shortly after; a burst of
     // changes as one call) whenever the file is made, replaced by a rename,
-    // written or removed, or anything else in its folder changes. Watching
-    // again replaces the earlier watch; a provider that cannot watch never
-    // calls.
+    // written or removed, or anything else in its folder changes, also when
+    // the folder itself is removed and made again. Watching again replaces
+    // the earlier watch; a provider that cannot watch never calls.
     virtual void watchFile(const std::filesystem::path &, std::function<void()> /*changed*/) {}
+    // Adds a second file (a picture the watched file names) to that watch,
+    // with the same call, whether or not it exists yet; the next call
+    // replaces it, an empty path drops it.
+    virtual void watchAlso(const std::filesystem::path &) {}
 };
 
 } // namespace orbelle::form

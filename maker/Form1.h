@@ -43,6 +43,10 @@
 #include "UpDown.h"
 #include "Value.h"
 
+namespace orbelle {
+struct FaceDesign;
+}
+
 namespace orbelle::maker {
 
 class Form1 : public form::Form {
@@ -163,8 +167,12 @@ public:
     void Command8_Click();
     // The design as a save writes it, read from the controls and state.
     FaceDesign designToSave() const;
-    // Loads the design file at `path` as the load button does once its
-    // dialog has given the path.
+    // The save after its dialog: writes the design shown to `path` (UTF-8)
+    // and says in the status bar how it went.
+    void saveDesign(const std::string &path);
+    // The load after its dialog: remembers `path` (UTF-8) as the file last
+    // chosen, then reads it and rebuilds the editor from it, step by step;
+    // a step that fails ends the load with the steps before it applied.
     void loadDesign(const std::string &path);
 
     // ---- Picture, frame, base shape, hands area (Form1Canvas.cpp).
@@ -292,8 +300,26 @@ public:
     int vertexCount() const;
 
 private:
-    // The load's steps from reading the file to applying what it holds.
+    // ---- Steps of saving and loading (Form1File.cpp).
+    // The load from reading the file to applying what it holds.
     void readDesign(const std::string &path);
+    FaceDesign designShown() const;
+    // Both lists, from the template to the last vertex that exists; returns
+    // how many vertices that is.
+    int addVertexLists(FaceDesign &design) const;
+    // Reads the file; false when the load ends here (`idx` may be set).
+    bool readDesignToLoad(const std::string &path, FaceDesign &d);
+    // The steps of the load in their order. The ones returning false end the
+    // load there; a conversion that fails throws, which ends it too.
+    bool loadPolygon(const FaceDesign &d);
+    void loadFrameSize(const FaceDesign &d);
+    bool loadPicture(const FaceDesign &d, const std::string &designPath);
+    void loadFramePlace(const FaceDesign &d);
+    void loadShape(const FaceDesign &d);
+    void loadLengthsAndHandsArea(const FaceDesign &d);
+    void loadSwitches(const FaceDesign &d);
+    void loadColours(const FaceDesign &d);
+
     void layOut();
     void layOutPanel();
     void layOutShapeFrame();
@@ -302,7 +328,6 @@ private:
     void wire();
     void wireCanvas();
     void wireSteps();
-    void addVertexLists(FaceDesign &design) const;
     // ---- Steps of undo (Form1Edit.cpp).
     void layOutMenu();
     // Runs a user's action; once the outermost one ends, what it changed in

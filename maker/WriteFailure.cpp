@@ -26,6 +26,19 @@ bool writable(const std::filesystem::path &path)
 
 } // namespace
 
+std::filesystem::path linkTarget(std::filesystem::path file)
+{
+    std::error_code ec;
+    // The system's own limit of links followed in one path.
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(file, ec); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(file, ec);
+        if (ec)
+            break;
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+    return file;
+}
+
 std::string writeFailureReason(const std::filesystem::path &file)
 {
     std::error_code ec;

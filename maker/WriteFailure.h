@@ -8,6 +8,10 @@
 
 namespace orbelle::maker {
 
+// The file a write to `file` ends in: a link is followed to its target, as
+// the write follows it, so that a failure is judged there.
+std::filesystem::path linkTarget(std::filesystem::path file);
+
 // Asked after the write failed: the write itself leaves what was there whole.
 std::string writeFailureReason(const std::filesystem::path &file);
 

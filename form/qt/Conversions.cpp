@@ -25,7 +25,7 @@ std::optional<QString> previewOfLongText(const std::string &text)
 {
     // Qt lays out a paragraph as a whole, in time that grows with the
     // square of its length: 16 Ki characters take a twentieth of a second.
-    constexpr std::size_t kMaxWhole = 1 << 20;     // bytes
+    constexpr std::size_t kMaxWhole = kLongestEditableText;
     constexpr std::size_t kMaxLine = 16 * 1024;    // bytes between line breaks
     constexpr qsizetype kPreviewLine = 2 * 1024;   // characters
     constexpr qsizetype kPreviewLines = 100;

@@ -31,6 +31,10 @@ inline std::string toStdString(const QString &text) { return text.toStdString();
 QString toEditorText(const std::string &text);
 std::string fromEditorText(const QString &text);
 
+// The longest text (bytes) a multi-line box lets the user edit; one longer
+// is shown as its preview (below) and cannot be typed into.
+constexpr std::size_t kLongestEditableText = std::size_t(1) << 20;
+
 // A text a multi-line box can hold and lay out at once, or, for one too
 // long for that (megabytes, or a line of tens of thousands of characters),
 // what the box shows instead: its beginning, each line cut short, and a

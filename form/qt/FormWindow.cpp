@@ -228,8 +228,11 @@ void FormWindow::applyLook(const form::FormState &now, const form::FormState *be
     // and the one read back means nothing: the form keeps its own.
     if (abilities_.placesWindows && !now.AutoPlace &&
         (!before || before->Left != now.Left || before->Top != now.Top)) {
+        // The first place is asked for even where it is where an unshown
+        // window already says it is (0, 0): only a place asked for reaches
+        // the window manager as the program's own choice, which it keeps.
         const QPoint at(toPixels(now.Left), toPixels(now.Top));
-        if (pos() != at)
+        if (!before || pos() != at)
             move(at);
     }
 }
@@ -444,6 +447,11 @@ void FormWindow::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
     if (applying_ || form_.AutoPlace || !abilities_.placesWindows)
+        return;
+    // A move reported before the window is on the screen is the window
+    // manager placing it, not the user moving it: the form keeps the place
+    // it asked for, and nothing is saved of it.
+    if (!windowHandle() || !windowHandle()->isExposed())
         return;
     // Only a real move changes the position kept in twips, so a position
     // that is no whole number of pixels survives a run without a move.

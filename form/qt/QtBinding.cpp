@@ -106,8 +106,10 @@ void QtBinding::dispatch(const std::function<void()> &handler)
     } catch (const std::exception &error) {
         // A handler that meets something it cannot handle (an element a
         // damaged file named but never made) ends there; what it changed
-        // stays, and the program goes on.
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), error.what());
+        // stays, and the program goes on. The programs log nothing of it,
+        // unless asked to for finding faults (ORBELLE_DEBUG=1).
+        if (qEnvironmentVariableIntValue("ORBELLE_DEBUG") == 1)
+            std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), error.what());
     }
     --dispatchDepth_;
     if (!ended_)
@@ -236,20 +238,52 @@ void QtBinding::watchFile(const std::filesystem::path &file, std::function<void(
     rewatch();
 }
 
+void QtBinding::watchAlso(const std::filesystem::path &file)
+{
+    alsoWatched_ = file.empty() ? QString() : toQPath(file);
+    if (watcher_)
+        rewatch();
+}
+
+namespace {
+
+// The folder to watch for `file`: its own, or while that is gone the
+// nearest one above it that exists, whose change shows the folder's return.
+QString folderToWatch(const QFileInfo &file)
+{
+    QDir folder(file.absolutePath());
+    while (!folder.exists() && !folder.isRoot())
+        folder.setPath(QFileInfo(folder.absolutePath()).absolutePath());
+    return folder.absolutePath();
+}
+
+} // namespace
+
 void QtBinding::rewatch()
 {
     // A file replaced by a rename is a new file: its watch went with the
     // old one, so it is watched afresh. The folder sees renames and new
     // files; the file sees writes in place.
-    const QFileInfo file(watchedFile_);
+    QStringList folders, files;
+    for (const QString &path : {watchedFile_, alsoWatched_}) {
+        if (path.isEmpty())
+            continue;
+        const QFileInfo file(path);
+        folders << folderToWatch(file);
+        if (file.exists())
+            files << file.absoluteFilePath();
+    }
+    folders.removeDuplicates();
     if (!watcher_->files().isEmpty())
         watcher_->removePaths(watcher_->files());
-    if (!watcher_->directories().isEmpty() && !watcher_->directories().contains(file.absolutePath()))
-        watcher_->removePaths(watcher_->directories());
-    if (!watcher_->directories().contains(file.absolutePath()) && QFileInfo::exists(file.absolutePath()))
-        watcher_->addPath(file.absolutePath());
-    if (file.exists())
-        watcher_->addPath(file.absoluteFilePath());
+    for (const QString &folder : watcher_->directories())
+        if (!folders.contains(folder))
+            watcher_->removePath(folder);
+    for (const QString &folder : folders)
+        if (!watcher_->directories().contains(folder))
+            watcher_->addPath(folder);
+    if (!files.isEmpty())
+        watcher_->addPaths(files);
 }
 
 std::shared_ptr<const form::Picture> QtBinding::loadPicture(const std::string &path)

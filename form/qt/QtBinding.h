@@ -82,6 +82,7 @@ public:
     void showNotification(form::Form &form, const std::string &title, const std::string &text) override;
     void showMessage(form::Form &form, const std::string &title, const std::string &text) override;
     void watchFile(const std::filesystem::path &file, std::function<void()> changed) override;
+    void watchAlso(const std::filesystem::path &file) override;
 
 signals:
     // A form's window was closed and unloaded.
@@ -100,6 +101,7 @@ private:
     QFileSystemWatcher *watcher_ = nullptr;
     QTimer *watchSettle_ = nullptr; // gathers a burst of changes into one call
     QString watchedFile_;
+    QString alsoWatched_; // empty: none
     std::function<void()> folderChanged_;
     LocalClock clock_;
     WindowAbilities abilities_;

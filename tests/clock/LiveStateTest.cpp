@@ -253,6 +253,37 @@ protected:
     void changed() { clock.services.folderChanged(); }
 };
 
+class LatePictureTest : public ClockTest {};
+
+TEST_F(LatePictureTest, APictureThatComesAfterItsDesignIsTakenAndFollowed)
+{
+    // A copied face folder: the design first, its picture a moment later.
+    DesignLines design;
+    design.picture = "\"face.png\"";
+    writeDesign(design);
+    start();
+    Form1 &f = clock.form1;
+    EXPECT_EQ(clock.services.alsoWatched, folder / "face.png");
+    EXPECT_FALSE(f.Picture1.CurrentPicture);
+
+    clock.services.pictureWidth = 120;
+    writeFile("face.png", "half");
+    clock.services.folderChanged();
+    ASSERT_TRUE(f.Picture1.CurrentPicture);
+    EXPECT_EQ(f.Picture1.CurrentPicture->widthPixels(), 120);
+
+    // Written again (another size): the new picture is taken.
+    clock.services.pictureWidth = 160;
+    writeFile("face.png", "the whole picture");
+    clock.services.folderChanged();
+    EXPECT_EQ(f.Picture1.CurrentPicture->widthPixels(), 160);
+
+    // Nothing changed: nothing is read again.
+    const size_t requests = clock.services.pictureRequests.size();
+    clock.services.folderChanged();
+    EXPECT_EQ(clock.services.pictureRequests.size(), requests);
+}
+
 DesignLines polygonDesign()
 {
     DesignLines d;

@@ -36,6 +36,7 @@ TEST(ValueTest, IntegersRoundThenCheckTheirRange)
     EXPECT_EQ(Value(true).toInt16(), -1);
     EXPECT_THROW(Value("12abc").toInt32(), ConversionError);
     EXPECT_THROW(Value(1e39).toSingle(), ConversionError);
+    EXPECT_THROW(Value(-std::numeric_limits<double>::infinity()).toSingle(), ConversionError);
     EXPECT_EQ(Value("0.1").toSingle(), 0.1f);
 }
 

@@ -316,6 +316,44 @@ class OpenboxDragTests(Session):
             time.sleep(0.05)
 
 
+class OpenboxFirstPlaceTests(Session):
+    """Under openbox: with Pt.ini missing or saying 0,0 the clock opens at
+    the screen's corner, not where the window manager would put a window of
+    its own accord, and a clock nobody moves leaves Pt.ini as it was."""
+
+    with_openbox = True
+
+    def wait_managed(self, wid):
+        # Openbox places a window before it maps it; once it has set the
+        # window's state, the window lies where it will stay.
+        wait_until('openbox to manage the clock window',
+                   lambda: 'Normal' in self.session.run(['xprop', '-id', wid, 'WM_STATE'], check=False))
+
+    def watch_idle(self, clock, folder, wid, expected_state):
+        # Nothing to wait for: the clock writes a move once it has held for
+        # a tick, so three seconds of ticks would show a write.
+        deadline = time.monotonic() + 3.0
+        while time.monotonic() < deadline:
+            self.assertEqual(self.session.geometry(wid)[:2], (0, 0))
+            state = folder.read_state() if os.path.exists(folder.state_path) else None
+            self.assertEqual(state, expected_state, 'the idle clock wrote Pt.ini')
+            time.sleep(0.1)
+
+    def test_opens_at_the_corner_and_idles_without_writing(self):
+        zero = state_bytes(0, 0, 'メモ', '', '', '', '')
+        for name, state in (('Pt.ini missing', None), ('Pt.ini at 0,0', zero)):
+            with self.subTest(name):
+                folder = self.new_folder(Design(shape='ellipse'), state)
+                clock = self.spawn_clock(folder)
+                wid, _ = self.clock_window(clock)
+                self.wait_managed(wid)
+                self.assertEqual(self.session.geometry(wid)[:2], (0, 0),
+                                 'openbox placed the clock itself:\n' + clock.process.log_text()[-1000:])
+                self.watch_idle(clock, folder, wid, state)
+                self.end_from_icon(clock)
+                self.assertEqual(folder.read_state().split(b'\r\n')[0], b'0,0')
+
+
 def main(argv):
     return xsession.run_test_script(argv, sys.modules[__name__], Session, extra_tools=('openbox', 'xprop'),
                                     packages='openbox')

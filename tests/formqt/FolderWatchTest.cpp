@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QWidget>
 #include <filesystem>
+#include <fstream>
 
 #include "FormWindow.h"
 #include "QtBinding.h"
@@ -53,6 +54,42 @@ TEST_F(FolderWatchTest, EachKindOfSaveGivesOneCall)
     expectOneCall("removed");
     folder.write("tokei-set.ini", "made again");
     expectOneCall("made again");
+}
+
+TEST_F(FolderWatchTest, AFolderRemovedAndMadeAgainIsWatchedAgain)
+{
+    TempFolder parent;
+    const std::filesystem::path faces = parent.file("faces");
+    std::filesystem::create_directory(faces);
+    int faceCalls = 0;
+    binding.watchFile(faces / "tokei-set.ini", [&] { ++faceCalls; });
+
+    std::filesystem::remove_all(faces);
+    EXPECT_TRUE(waitFor([&] { return faceCalls >= 1; }, 1000)) << "removing the folder gave no call";
+    pump(300);
+    const int gone = faceCalls;
+    std::filesystem::create_directory(faces);
+    EXPECT_TRUE(waitFor([&] { return faceCalls > gone; }, 1000)) << "making the folder again gave no call";
+    pump(300);
+    const int back = faceCalls;
+    std::ofstream(faces / "tokei-set.ini") << "a design saved into the new folder";
+    EXPECT_TRUE(waitFor([&] { return faceCalls > back; }, 1000)) << "the new folder is not watched";
+}
+
+TEST_F(FolderWatchTest, APictureElsewhereIsWatchedWithTheFile)
+{
+    TempFolder pictures;
+    binding.watchAlso(pictures.file("face.png"));
+    pictures.write("face.png", "arrived");
+    expectOneCall("the picture arrived");
+    pictures.write("face.png", "written again");
+    expectOneCall("the picture was written again");
+
+    // The next watch replaces it.
+    binding.watchAlso({});
+    pictures.write("face.png", "no longer watched");
+    pump(400);
+    EXPECT_EQ(calls, 2);
 }
 
 TEST_F(FolderWatchTest, WatchingAgainReplacesTheWatch)

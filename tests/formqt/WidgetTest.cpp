@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTextCursor>
+#include <QToolTip>
 
 #include "ControlArray.h"
 #include "SampleForm.h"
@@ -210,6 +211,40 @@ TEST_F(SampleWindowTest, MultiLineBoxKeepsCrLfBothWays)
     EXPECT_EQ(form.text2Changes, 3);
 }
 
+TEST_F(SampleWindowTest, MemoWithALongLineKeepsEveryKeyTyped)
+{
+    auto *edit = qobject_cast<QPlainTextEdit *>(widgetOf(form.Text2));
+    ASSERT_NE(edit, nullptr);
+    const std::string longLine(20 * 1024, 'm');
+    for (const std::string &memo : {longLine, "a\r\n" + longLine + "\r\nb"}) {
+        form.Text2.Text = memo;
+        binding.syncAll();
+        EXPECT_FALSE(edit->isReadOnly());
+        edit->setFocus();
+        edit->moveCursor(QTextCursor::End);
+        QTest::keyClicks(edit, QString(100, QLatin1Char('x')));
+        // Compared whole, reported by size: the texts are 20 KiB long.
+        EXPECT_TRUE(form.Text2.Text == memo + std::string(100, 'x'))
+            << form.Text2.Text.size() - memo.size() << " of 100 characters kept";
+    }
+}
+
+TEST_F(SampleWindowTest, MemoOverAMebibyteRefusesTypingAndSaysWhy)
+{
+    auto *edit = qobject_cast<QPlainTextEdit *>(widgetOf(form.Text2));
+    ASSERT_NE(edit, nullptr);
+    const std::string memo = std::string(1 << 20, 'm') + "\r\nend";
+    form.Text2.Text = memo;
+    binding.syncAll();
+    EXPECT_TRUE(edit->isReadOnly());
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("xyz"));
+    EXPECT_TRUE(form.Text2.Text == memo) << "the memo changed by typing";
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("1 MiB を超える"))) << QToolTip::text().toStdString();
+    QToolTip::hideText();
+}
+
 TEST_F(SampleWindowTest, SpinArrowsStepTheBoundBoxWithinItsRange)
 {
     const QRect arrows = placeOf(form.UpDown1);
@@ -387,6 +422,28 @@ TEST_F(SampleWindowTest, NothingIsDispatchedOnceWindowsAreReleased)
     binding.dispatch([&] { ran = true; });
     EXPECT_FALSE(ran);
     EXPECT_EQ(binding.windowOf(form), nullptr);
+}
+
+TEST_F(SampleWindowTest, AHandlerThatFailsIsLoggedOnlyWhenAskedFor)
+{
+    const QByteArray before = qgetenv("ORBELLE_DEBUG");
+    auto failingHandler = [&] {
+        ::testing::internal::CaptureStderr();
+        binding.dispatch([] { throw form::ControlArrayError("Line17(5) does not exist"); });
+        return ::testing::internal::GetCapturedStderr();
+    };
+    for (const char *setting : {"", "0"}) {
+        qputenv("ORBELLE_DEBUG", setting);
+        EXPECT_EQ(failingHandler(), "") << "ORBELLE_DEBUG=" << setting;
+    }
+    qunsetenv("ORBELLE_DEBUG");
+    EXPECT_EQ(failingHandler(), "");
+    qputenv("ORBELLE_DEBUG", "1");
+    EXPECT_NE(failingHandler().find("Line17(5) does not exist"), std::string::npos);
+    if (before.isNull())
+        qunsetenv("ORBELLE_DEBUG");
+    else
+        qputenv("ORBELLE_DEBUG", before);
 }
 
 TEST(WindowFlagsTest, TaskbarChoiceGivesOrdinaryOrToolWindow)

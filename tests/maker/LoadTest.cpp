@@ -521,7 +521,14 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"HandsHeightNoNumber", 5, "1500,1200,2000,tall", changedBefore(HandsArea) + Names{"Image2.Left"}},
         Failure{"SwitchNoNumber", 6, "1,on,1,0", changedBefore(Switches)},
         Failure{"ColourNoNumber", 7, "1,2,green,4",
-                changedBefore(Colours) + Names{"Label2.BackColor", "Label3.BackColor"}}),
+                changedBefore(Colours) + Names{"Label2.BackColor", "Label3.BackColor"}},
+        // A number that does not fit in single precision stops the load as
+        // a text would, also where only a sum made from it overflows.
+        Failure{"WidthBeyondSingle", 1, "1e39,2060", changedBefore(FrameSize)},
+        Failure{"HeightBeyondSingle", 1, "3060,-1e39", changedBefore(FrameSize) + Names{"Image1.Width"}},
+        Failure{"OffsetTopBeyondSingle", 3, "-300,1e39", changedBefore(FramePlace) + Names{"Image1.Left"}},
+        Failure{"HandsLeftBeyondSingle", 5, "3e38,1200,-1e38,1800", changedBefore(HandsArea)},
+        Failure{"HandsCentreBeyondDouble", 5, "1.7e308,1200,-1.7e308,1800", changedBefore(HandsArea)}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(LoadFailure, MissingFileChangesOnlyTheRememberedFile)
@@ -678,6 +685,31 @@ TEST(LoadFailure, SaveAfterADamagedPolygonLoadWritesTheVerticesThereAre)
             EXPECT_EQ(e.save("after.ini"), whole);
             EXPECT_EQ(linesOf(whole).size(), 9u + 5 + 5);
         }
+    }
+}
+
+TEST(LoadFailure, SaveAfterADamagedLoadSaysHowManyVerticesItWrote)
+{
+    auto hugeCount = squarePolygon();
+    hugeCount[8] = "2147483646";
+    auto badHandle = polygonDesign({{100, 50}, {200, 50}, {200, 150}}, {{1748, 848}, {3248, 848}, {3248, 40000}});
+    const struct {
+        const char *name;
+        std::vector<std::vector<std::string>> loads;
+        std::string said;
+    } cases[] = {
+        {"whole", {squarePolygon()}, "保存しました: "},
+        {"handleBeyondSixteenBits", {badHandle}, "保存しました（頂点 3 個のうち 0 個）: "},
+        {"hugeCount", {hugeCount}, "保存しました（頂点 2147483646 個のうち 0 個）: "},
+        {"hugeCountOverASquare", {squarePolygon(), hugeCount}, "保存しました（頂点 2147483646 個のうち 4 個）: "},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Editor e;
+        for (const auto &lines : c.loads)
+            e.load(e.put("a.ini", lines));
+        e.save("out.ini");
+        EXPECT_EQ(e.form.StatusBar1.PanelText, c.said + utf8Of(e.file("out.ini")));
     }
 }
 

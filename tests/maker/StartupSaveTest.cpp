@@ -601,6 +601,34 @@ TEST_F(StartupSave, StatusBarNamesAReadOnlyFileOrFolder)
 }
 #endif
 
+#ifndef _WIN32
+TEST_F(StartupSave, StatusBarJudgesASaveThroughALinkAtItsTarget)
+{
+    // A link in a folder anyone may write, to a new file in a folder nobody
+    // may write: the reason lies with the target's folder.
+    fs::create_directory(folder / "open");
+    fs::permissions(folder / "open", fs::perms::all);
+    fs::create_directory(folder / "shut");
+    fs::permissions(folder / "shut", fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write |
+                                                       fs::perms::others_write));
+    fs::create_symlink("../shut/tokei-set.ini", folder / "open" / "link.ini");
+    auto failures = [&] {
+        int missed = 0;
+        saveTo(folder / "open" / "link.ini");
+        if (editor->StatusBar1.PanelText !=
+            "保存できませんでした（フォルダーが読み取り専用です）: " + (folder / "open" / "link.ini").string())
+            missed |= 1;
+        if (!fs::is_empty(folder / "shut"))
+            missed |= 2;
+        return missed;
+    };
+    const auto missed = orbelle::testing::missedAsOrdinaryUser(failures);
+    if (!missed)
+        GTEST_SKIP() << "this system lets the superuser become no ordinary user";
+    EXPECT_EQ(*missed, 0) << "bits of the expectations missed";
+}
+#endif
+
 TEST_F(StartupSave, SaveUsesTheChosenNameAsItStands)
 {
     saveTo(folder / "design");

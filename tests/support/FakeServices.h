@@ -38,6 +38,7 @@ public:
     // Title and text of each message box.
     std::vector<std::pair<std::string, std::string>> messages;
     std::filesystem::path watchedFile;
+    std::filesystem::path alsoWatched;
     std::function<void()> folderChanged;
     std::vector<std::optional<form::WindowRegion>> regions;
     bool addIconResult = true;
@@ -97,6 +98,8 @@ public:
         watchedFile = watched;
         folderChanged = std::move(changed);
     }
+
+    void watchAlso(const std::filesystem::path &watched) override { alsoWatched = watched; }
 
     std::shared_ptr<const form::Picture> loadPicture(const std::string &path) override
     {
