@@ -46,6 +46,10 @@ bool writable(const std::filesystem::path &path)
 // after the write failed: the write itself leaves what was there whole.
 std::string writeFailureReason(const std::filesystem::path &file)
 {
+    // A link another user planted could aim the save at any of the user's
+    // files, so it is not followed.
+    if (leadsThroughForeignLink(file))
+        return "他のユーザーが作ったリンクには保存しません";
     std::error_code ec;
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     if (!std::filesystem::is_directory(folder, ec))

@@ -13,6 +13,7 @@
 #include <QStyleHints>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QFileSystemWatcher>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -253,8 +254,12 @@ void QtBinding::rewatch()
 std::shared_ptr<const form::Picture> QtBinding::loadPicture(const std::string &path)
 {
     // Read as a whole regular file first: a reader would wait forever on a
-    // FIFO and read on and on from a device.
-    const auto bytes = readWholeFile(pathFromUtf8(path));
+    // FIFO and read on and on from a device. Qt's own allocation limit for a
+    // decoded picture (256 MB unless the environment sets another) is kept,
+    // and bounds the file too: no picture the reader would decode is larger.
+    const int limitMegabytes = QImageReader::allocationLimit();
+    const std::uintmax_t limit = std::uintmax_t(limitMegabytes > 0 ? limitMegabytes : 256) << 20;
+    const auto bytes = readWholeFile(pathFromUtf8(path), limit);
     if (!bytes)
         return nullptr;
     QByteArray encoded(bytes->data(), qsizetype(bytes->size()));
