@@ -35,6 +35,7 @@
 #include "Conversions.h"
 #include "canvas/DisplayConnection.h"
 #include "desktop/FilesPlace.h"
+#include "NotificationText.h"
 #include "FormWindow.h"
 #include "desktop/NotifyIcons.h"
 #include "canvas/QtPicture.h"
@@ -179,7 +180,9 @@ QString toQPath(const std::filesystem::path &path)
 void QtBinding::showNotification(form::Form &form, const std::string &title, const std::string &text)
 {
     const QString qtitle = QString::fromStdString(title);
-    const QString qtext = QString::fromStdString(text);
+    // Servers may render the body as markup: the user's text is shown as
+    // typed (escaped), and shortened.
+    const QString qtext = QString::fromStdString(notificationBody(text));
 #ifdef ORBELLE_HAVE_DBUS
     // The desktop's notification service shows it on every workspace and
     // keeps it until the user has seen it; where there is none, the icon's
