@@ -78,6 +78,28 @@ std::filesystem::path temporaryNameFor(const std::filesystem::path &path, unsign
     return name;
 }
 
+// What followed the process id in the temporary names of earlier versions,
+// which a save killed before an update may have left: exactly three
+// numbers, "<counter>-<clock>-<attempt>".
+bool isEarlierTemporaryRest(std::string_view rest)
+{
+    int numbers = 0;
+    while (!rest.empty()) {
+        const std::size_t digits = std::size_t(
+            std::find_if(rest.begin(), rest.end(), [](char c) { return c < '0' || c > '9'; }) - rest.begin());
+        if (digits == 0)
+            return false;
+        ++numbers;
+        rest.remove_prefix(digits);
+        if (!rest.empty()) {
+            if (rest.front() != '-' || rest.size() == 1)
+                return false;
+            rest.remove_prefix(1);
+        }
+    }
+    return numbers == 3;
+}
+
 // The writer's process id when `name` is exactly a temporary name the
 // writer makes for `target` (see temporaryNameFor), nothing otherwise.
 std::optional<unsigned long> temporaryWriter(std::string_view name, std::string_view target)
@@ -89,12 +111,12 @@ std::optional<unsigned long> temporaryWriter(std::string_view name, std::string_
     unsigned long writer = 0;
     const auto [end, failure] = std::from_chars(name.data(), name.data() + name.size(), writer);
     const std::size_t digits = std::size_t(end - name.data());
-    if (failure != std::errc() || digits == 0 || name.size() != digits + 1 + randomDigits || name[digits] != '-')
+    if (failure != std::errc() || digits == 0 || digits == name.size() || name[digits] != '-')
         return std::nullopt;
-    for (const char c : name.substr(digits + 1))
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
-            return std::nullopt;
-    return writer;
+    const std::string_view rest = name.substr(digits + 1);
+    const bool random = rest.size() == randomDigits
+        && std::all_of(rest.begin(), rest.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return random || isEarlierTemporaryRest(rest) ? std::optional(writer) : std::nullopt;
 }
 
 constexpr unsigned maxAttempts = 100;

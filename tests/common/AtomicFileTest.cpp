@@ -274,7 +274,7 @@ pid_t finishedProcess()
 
 std::string temporaryName(const std::string &target, long process)
 {
-    return target + ".tmp-" + std::to_string(process) + "-0123456789abcdef";
+    return target + ".tmp-" + std::to_string(process) + "-0-12345-0";
 }
 
 } // namespace
