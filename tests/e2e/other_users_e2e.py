@@ -15,6 +15,8 @@ clock runs as root, the victim. Skipped (with a message) when not root.
 - The other user makes, in the temporary folder, the names the one-clock
   check would use there: the clock still starts, without the check, and
   says so on standard error.
+- More idle callers on the one-clock socket than the clock has descriptors
+  cost it next to no processor time, and SIGTERM still writes its state.
 """
 
 import hashlib
@@ -22,8 +24,10 @@ import os
 import pwd
 import shutil
 import signal
+import socket
 import subprocess
 import sys
+import time
 import types
 import unittest
 
@@ -37,6 +41,7 @@ from clockfixture import PROGRAM_NAME, Clock  # noqa: E402
 from xsession import wait_until  # noqa: E402
 
 OTHER = 'orbelle-test-other'
+DESCRIPTORS = 128
 BASHRC = b'# the victim\'s own shell set-up\n'
 
 
@@ -75,7 +80,7 @@ class OtherUserTests(ClockTestCase):
         subprocess.run(['setpriv', '--reuid=%d' % self.uid, '--regid=%d' % self.gid, '--clear-groups', '--']
                        + list(command), check=True)
 
-    def start_clock(self, folder, temp, runtime=None):
+    def start_clock(self, folder, temp, runtime=None, wrapper=()):
         program = os.path.join(folder, PROGRAM_NAME)
         shutil.copy2(self.program, program)
         env = dict(self.session.env, HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, '.config'),
@@ -83,7 +88,8 @@ class OtherUserTests(ClockTestCase):
         env.pop('XDG_RUNTIME_DIR', None)
         if runtime:
             env['XDG_RUNTIME_DIR'] = runtime
-        clock = Clock(self.session, types.SimpleNamespace(program=program, path=folder), env=env, cwd=self.home)
+        clock = Clock(self.session, types.SimpleNamespace(program=program, path=folder), wrapper=wrapper, env=env,
+                      cwd=self.home)
         self.clocks.append(clock)
         clock.icon()  # by then it has read its files
         return clock
@@ -131,6 +137,45 @@ class OtherUserTests(ClockTestCase):
                    lambda: 'running without it' in clock.process.log_text())
         self.end_by_signal(clock)
         self.assertTrue(os.path.isfile(os.path.join(folder, 'Pt.ini')))
+
+    def test_idle_callers_neither_wear_the_clock_out_nor_cost_its_state(self):
+        folder = os.path.join(self.shared, 'clock')
+        os.makedirs(folder, mode=0o700)
+        runtime = os.path.join(self.shared, 'runtime')
+        os.makedirs(runtime, mode=0o700)
+        # Few descriptors, so that few callers would be enough to use them up.
+        clock = self.start_clock(folder, temp=self.shared, runtime=runtime,
+                                 wrapper=['prlimit', '--nofile=%d' % DESCRIPTORS, '--'])
+        digest = hashlib.sha256(b'root\n' + folder.encode()).hexdigest()[:20]
+        address = os.path.join(runtime, 'orbelle-' + digest)
+        # Callers that say nothing, as many as are taken within 3 s, up to
+        # more than the clock has descriptors.
+        callers = []
+        self.addCleanup(lambda: [c.close() for c in callers])
+        deadline = time.monotonic() + 3
+        while len(callers) < DESCRIPTORS + 10 and time.monotonic() < deadline:
+            caller = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            caller.setblocking(False)
+            try:
+                caller.connect(address)
+                callers.append(caller)
+            except (BlockingIOError, ConnectionRefusedError):
+                caller.close()
+                time.sleep(0.002)
+        before = cpu_seconds(clock.process.pid)
+        time.sleep(2)  # a span to measure the clock's work over, not a wait for an event
+        spent = cpu_seconds(clock.process.pid) - before
+        self.assertLess(spent, 0.5, 'the clock worked %.2f s of 2 s for %d callers that say nothing'
+                        % (spent, len(callers)))
+        self.end_by_signal(clock)
+        self.assertTrue(os.path.isfile(os.path.join(folder, 'Pt.ini')), 'no state written at SIGTERM')
+
+
+def cpu_seconds(pid):
+    """The processor time a process has used, in seconds."""
+    with open('/proc/%d/stat' % pid) as f:
+        fields = f.read().rsplit(')', 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK')
 
 
 def main(argv):
