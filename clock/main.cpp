@@ -8,7 +8,9 @@
 #include <QtGlobal>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,19 @@ std::string programName(const char *argv0)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The program file's path as the system names it, bytes and all: decoded
+// into text, a name that is not valid UTF-8 would be silently changed.
+std::string programPathBytes()
+{
+#ifdef Q_OS_LINUX
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error)
+        return exe.string();
+#endif
+    return QCoreApplication::applicationFilePath().toStdString();
+}
+
 orbelle::formqt::AutostartEntry autostartEntry()
 {
     const QString program = QCoreApplication::applicationFilePath();
@@ -96,6 +111,11 @@ int runCommand(const CommandLine &command, const std::string &program)
         std::printf("%s %s\n", program.c_str(), ORBELLE_VERSION);
         return 0;
     case CommandLine::Action::AutostartOn:
+        if (const auto problem = orbelle::programPathProblem(programPathBytes())) {
+            error = QStringLiteral("cannot start the clock at login from here: ") + QString::fromStdString(*problem)
+                    + QStringLiteral("; move the program to a folder whose path has none");
+            break;
+        }
         if (!orbelle::formqt::Autostart::enable(autostartEntry(), &error))
             break;
         std::printf("The clock now starts at login (%s).\n",

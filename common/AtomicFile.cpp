@@ -10,6 +10,7 @@
 #include <exception>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <system_error>
 
 #ifdef _WIN32
@@ -32,37 +33,124 @@ namespace {
 
 constexpr std::string_view temporaryMark = ".tmp-";
 
-// A name beside the target that no other writer picks: the process id keeps
-// two programs apart, the counter two writes of one program, and the clock
-// a program that reuses the id of one that died mid-write. The process id
-// comes first after the mark: the start-up clean-up reads it back.
+// Sixteen hexadecimal digits: the fixed-length random part of a temporary
+// name, by which the start-up clean-up tells our files from a user's.
+constexpr std::size_t randomDigits = 16;
+
+std::string hex(std::uint64_t value)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string text(randomDigits, '0');
+    for (int i = int(randomDigits) - 1; i >= 0; --i, value >>= 4)
+        text[std::size_t(i)] = digits[value & 15];
+    return text;
+}
+
+unsigned long currentProcess()
+{
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned long>(getpid());
+#endif
+}
+
+// A name beside the target that no other writer picks:
+// "<name>.tmp-<process id>-<16 random hex digits>". The process id keeps two
+// programs apart and comes first after the mark, as the start-up clean-up
+// reads it back; the random part (seeded once, stepped per name, mixed with
+// the clock) keeps apart two writes of one program and a program that reuses
+// the id of one that died mid-write.
 std::filesystem::path temporaryNameFor(const std::filesystem::path &path, unsigned attempt)
 {
-    static std::atomic<unsigned> counter{0};
-#ifdef _WIN32
-    const unsigned long process = GetCurrentProcessId();
-#else
-    const unsigned long process = static_cast<unsigned long>(getpid());
-#endif
-    const auto ticks = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
+    static const std::uint64_t seed = [] {
+        std::random_device device;
+        return (std::uint64_t{device()} << 32) ^ device();
+    }();
+    static std::atomic<std::uint64_t> counter{0};
+    const auto ticks = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::uint64_t mixed = seed + 0x9e3779b97f4a7c15ULL * (++counter) + ticks + attempt; // splitmix64
+    mixed = (mixed ^ (mixed >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    mixed = (mixed ^ (mixed >> 27)) * 0x94d049bb133111ebULL;
+    mixed ^= mixed >> 31;
     std::filesystem::path name = path;
-    name += std::string(temporaryMark) + std::to_string(process) + "-" + std::to_string(counter++) + "-"
-        + std::to_string(ticks % 1000000007ULL) + "-" + std::to_string(attempt);
+    name += std::string(temporaryMark) + std::to_string(currentProcess()) + "-" + hex(mixed);
     return name;
+}
+
+// What followed the process id in the temporary names of earlier versions,
+// which a save killed before an update may have left: exactly three
+// numbers, "<counter>-<clock>-<attempt>".
+bool isEarlierTemporaryRest(std::string_view rest)
+{
+    int numbers = 0;
+    while (!rest.empty()) {
+        const std::size_t digits = std::size_t(
+            std::find_if(rest.begin(), rest.end(), [](char c) { return c < '0' || c > '9'; }) - rest.begin());
+        if (digits == 0)
+            return false;
+        ++numbers;
+        rest.remove_prefix(digits);
+        if (!rest.empty()) {
+            if (rest.front() != '-' || rest.size() == 1)
+                return false;
+            rest.remove_prefix(1);
+        }
+    }
+    return numbers == 3;
+}
+
+// The writer's process id when `name` is exactly a temporary name the
+// writer makes for `target` (see temporaryNameFor), nothing otherwise.
+std::optional<unsigned long> temporaryWriter(std::string_view name, std::string_view target)
+{
+    if (name.size() <= target.size() + temporaryMark.size() || name.substr(0, target.size()) != target
+        || name.substr(target.size(), temporaryMark.size()) != temporaryMark)
+        return std::nullopt;
+    name.remove_prefix(target.size() + temporaryMark.size());
+    unsigned long writer = 0;
+    const auto [end, failure] = std::from_chars(name.data(), name.data() + name.size(), writer);
+    const std::size_t digits = std::size_t(end - name.data());
+    if (failure != std::errc() || digits == 0 || digits == name.size() || name[digits] != '-')
+        return std::nullopt;
+    const std::string_view rest = name.substr(digits + 1);
+    const bool random = rest.size() == randomDigits
+        && std::all_of(rest.begin(), rest.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return random || isEarlierTemporaryRest(rest) ? std::optional(writer) : std::nullopt;
 }
 
 constexpr unsigned maxAttempts = 100;
 
+// Whether a symbolic link may be followed: one of the user's own or of the
+// superuser's. Another user's link in a shared folder could aim a write at
+// any of the user's files.
+bool trustedLink(const std::filesystem::path &link)
+{
+#ifdef _WIN32
+    (void)link;
+    return true;
+#else
+    struct stat status {};
+    if (::lstat(link.c_str(), &status) != 0)
+        return false;
+    return status.st_uid == ::geteuid() || status.st_uid == 0;
+#endif
+}
+
 // Where a write to the path lands: through every symbolic link to the file
 // that the last one names (which need not exist yet). Nothing for a loop of
-// links.
-std::optional<std::filesystem::path> throughLinks(std::filesystem::path path)
+// links or a link of another user's (`foreign` is then set).
+std::optional<std::filesystem::path> throughLinks(std::filesystem::path path, bool *foreign = nullptr)
 {
     for (int hop = 0; hop < 40; ++hop) {
         std::error_code error;
         if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
             return path;
+        if (!trustedLink(path)) {
+            if (foreign)
+                *foreign = true;
+            return std::nullopt;
+        }
         const std::filesystem::path target = std::filesystem::read_symlink(path, error);
         if (error)
             return std::nullopt;
@@ -112,16 +200,24 @@ bool writeAndReplace(const std::filesystem::path &path, std::string_view bytes)
     return false;
 }
 
-std::optional<std::string> readRegularFile(const std::filesystem::path &path)
+std::optional<std::string> readRegularFile(const std::filesystem::path &path, std::uintmax_t limit)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return std::nullopt;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > limit)
+        return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string bytes;
+    char buffer[65536];
+    while (in && bytes.size() <= limit) {
+        in.read(buffer, std::streamsize(std::min<std::uintmax_t>(sizeof buffer, limit + 1 - bytes.size())));
+        bytes.append(buffer, std::size_t(in.gcount()));
+    }
+    if (in.bad() || bytes.size() > limit)
         return std::nullopt;
     return bytes;
 }
@@ -159,28 +255,40 @@ int openRegularFile(const std::filesystem::path &path, int flags)
     return fd;
 }
 
-std::optional<std::string> readRegularFile(const std::filesystem::path &path)
+// The whole of an open file from its start. Its size is judged before
+// anything is read, and no more than limit + 1 bytes are ever read, so a
+// link to a huge (or growing) file costs next to nothing.
+std::optional<std::string> readOpenFile(int fd, std::uintmax_t limit)
 {
-    const int fd = openRegularFile(path, O_RDONLY);
-    if (fd < 0)
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || status.st_size < 0 || std::uintmax_t(status.st_size) > limit)
+        return std::nullopt;
+    if (::lseek(fd, 0, SEEK_SET) != 0)
         return std::nullopt;
     std::string bytes;
-    struct stat status {};
-    if (::fstat(fd, &status) == 0 && status.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(status.st_size));
+    bytes.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
-    for (;;) {
-        const ssize_t done = ::read(fd, buffer, sizeof buffer);
+    while (bytes.size() <= limit) {
+        const std::size_t want = std::size_t(std::min<std::uintmax_t>(sizeof buffer, limit + 1 - bytes.size()));
+        const ssize_t done = ::read(fd, buffer, want);
         if (done == 0)
-            break;
+            return bytes;
         if (done < 0) {
             if (errno == EINTR)
                 continue;
-            ::close(fd);
             return std::nullopt;
         }
         bytes.append(buffer, static_cast<std::size_t>(done));
     }
+    return std::nullopt; // it grew past the limit while being read
+}
+
+std::optional<std::string> readRegularFile(const std::filesystem::path &path, std::uintmax_t limit)
+{
+    const int fd = openRegularFile(path, O_RDONLY);
+    if (fd < 0)
+        return std::nullopt;
+    auto bytes = readOpenFile(fd, limit);
     ::close(fd);
     return bytes;
 }
@@ -279,12 +387,19 @@ Replaced replaceBeside(const std::filesystem::path &path, std::string_view bytes
 // ---- The journal of in-place rewrites.
 //
 // One file a target in $XDG_STATE_HOME/orbelle (~/.local/state/orbelle),
-// named after the target's absolute path. It holds a header line, the
-// target's path, the length and a checksum of the new bytes, then the
-// bytes; it is put in place whole (temporary file and rename), so a journal
-// that does not check out was never finished and the target never touched.
+// named after the target's real path (its folder with links resolved), so
+// the same file reached by two paths has one journal and a journal never
+// names another file. It holds a header line, the target's path, the length
+// and a checksum of the new bytes and of the old ones, then both: the old
+// bytes tell at the next start whether the file still holds what the
+// rewrite left, or was saved again since. It is put in place whole
+// (temporary file and rename), so a journal that does not check out was
+// never finished and the target never touched.
 
-constexpr std::string_view journalMagic = "orbelle in-place rewrite 1";
+constexpr std::string_view journalMagic = "orbelle in-place rewrite 2";
+// A journal holds a file of at most kLargestSettingsFile bytes twice, and
+// its header.
+constexpr std::uintmax_t largestJournal = 2 * kLargestSettingsFile + 16384;
 
 std::optional<std::filesystem::path> stateFolder()
 {
@@ -307,20 +422,16 @@ std::uint64_t checksum(std::string_view bytes)
     return hash;
 }
 
-std::string hex(std::uint64_t value)
-{
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string text(16, '0');
-    for (int i = 15; i >= 0; --i, value >>= 4)
-        text[std::size_t(i)] = digits[value & 15];
-    return text;
-}
-
-std::string absoluteText(const std::filesystem::path &path)
+// The file's path with its folder's links and dots resolved; the file
+// itself is the last link's target (see throughLinks).
+std::string realPathText(const std::filesystem::path &target)
 {
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return (error ? path : absolute).lexically_normal().string();
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    std::filesystem::path real = std::filesystem::canonical(folder, error);
+    if (error)
+        real = std::filesystem::absolute(folder, error).lexically_normal();
+    return (real / target.filename()).string();
 }
 
 std::optional<std::filesystem::path> journalFor(const std::filesystem::path &target)
@@ -328,36 +439,44 @@ std::optional<std::filesystem::path> journalFor(const std::filesystem::path &tar
     const auto folder = stateFolder();
     if (!folder)
         return std::nullopt;
-    return *folder / ("rewrite-" + hex(checksum(absoluteText(target))));
+    return *folder / ("rewrite-" + hex(checksum(realPathText(target))));
 }
 
 struct JournalEntry {
     std::string target;
-    std::string_view bytes; // inside the journal's text
+    std::string_view bytes; // the new contents, inside the journal's text
+    std::string_view old;   // the contents the rewrite began from
 };
+
+// Consumes one line of `text`; nothing where no line end is left.
+std::optional<std::string_view> takeLine(std::string_view &text)
+{
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view result = text.substr(0, end);
+    text.remove_prefix(end + 1);
+    return result;
+}
+
+std::optional<std::uint64_t> takeNumber(std::string_view &text, int base)
+{
+    const auto digits = takeLine(text);
+    if (!digits || digits->empty())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(digits->data(), digits->data() + digits->size(), value, base);
+    if (error != std::errc() || end != digits->data() + digits->size())
+        return std::nullopt;
+    return value;
+}
 
 std::optional<JournalEntry> parseJournal(std::string_view text)
 {
-    auto line = [&text]() -> std::optional<std::string_view> {
-        const std::size_t end = text.find('\n');
-        if (end == std::string_view::npos)
-            return std::nullopt;
-        const std::string_view result = text.substr(0, end);
-        text.remove_prefix(end + 1);
-        return result;
-    };
-    auto number = [](std::string_view digits, int base) -> std::optional<std::uint64_t> {
-        std::uint64_t value = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-        if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
-            return std::nullopt;
-        return value;
-    };
-    const auto magic = line();
+    const auto magic = takeLine(text);
     if (!magic || *magic != journalMagic)
         return std::nullopt;
-    const auto pathLength = line();
-    const auto length = pathLength ? number(*pathLength, 10) : std::nullopt;
+    const auto length = takeNumber(text, 10);
     if (!length || *length >= text.size())
         return std::nullopt;
     JournalEntry entry;
@@ -366,33 +485,37 @@ std::optional<JournalEntry> parseJournal(std::string_view text)
     if (text.empty() || text.front() != '\n')
         return std::nullopt;
     text.remove_prefix(1);
-    const auto sizeLine = line();
-    const auto sumLine = line();
-    const auto size = sizeLine ? number(*sizeLine, 10) : std::nullopt;
-    const auto sum = sumLine ? number(*sumLine, 16) : std::nullopt;
-    if (!size || !sum || *size != text.size() || checksum(text) != *sum)
+    const auto size = takeNumber(text, 10);
+    const auto sum = takeNumber(text, 16);
+    const auto oldSize = takeNumber(text, 10);
+    const auto oldSum = takeNumber(text, 16);
+    if (!size || !sum || !oldSize || !oldSum || *size + *oldSize != text.size())
         return std::nullopt;
-    entry.bytes = text;
+    entry.bytes = text.substr(0, std::size_t(*size));
+    entry.old = text.substr(std::size_t(*size));
+    if (checksum(entry.bytes) != *sum || checksum(entry.old) != *oldSum)
+        return std::nullopt;
     return entry;
 }
 
-// The journal of a rewrite of the target, on disk, or nothing where the
-// state folder cannot take it.
-std::optional<std::filesystem::path> writeJournal(const std::filesystem::path &target, std::string_view bytes)
+// The journal of a rewrite of the target from `old` to `bytes`, on disk, or
+// nothing where the state folder cannot take it.
+std::optional<std::filesystem::path> writeJournal(const std::filesystem::path &target, std::string_view old,
+                                                  std::string_view bytes)
 {
     const auto journal = journalFor(target);
     if (!journal)
         return std::nullopt;
     std::error_code error;
     std::filesystem::create_directories(journal->parent_path(), error);
-    const std::string path = absoluteText(target);
+    const std::string path = realPathText(target);
     std::string text;
-    text.reserve(bytes.size() + path.size() + 96);
+    text.reserve(bytes.size() + old.size() + path.size() + 128);
     text.append(journalMagic).append("\n");
     text.append(std::to_string(path.size())).append("\n").append(path).append("\n");
-    text.append(std::to_string(bytes.size())).append("\n");
-    text.append(hex(checksum(bytes))).append("\n");
-    text.append(bytes);
+    text.append(std::to_string(bytes.size())).append("\n").append(hex(checksum(bytes))).append("\n");
+    text.append(std::to_string(old.size())).append("\n").append(hex(checksum(old))).append("\n");
+    text.append(bytes).append(old);
     // Private: it holds what the target holds.
     if (replaceBeside(*journal, text, 0600) != Replaced::Yes)
         return std::nullopt;
@@ -405,6 +528,25 @@ void removeJournal(const std::filesystem::path &journal)
         syncFolder(journal);
 }
 
+// After any save of the target that put its new bytes in place whole: a
+// journal of an earlier rewrite cut short must not roll it back.
+void forgetRewrite(const std::filesystem::path &target)
+{
+    if (const auto journal = journalFor(target))
+        removeJournal(*journal);
+}
+
+// Whether `file` is what a rewrite from `old` to `bytes` may have left:
+// the new bytes up to some point, then the old ones from there (possibly
+// cut off). The old and the new file are two such states.
+bool leftByRewrite(std::string_view file, std::string_view old, std::string_view bytes)
+{
+    const std::size_t common = std::size_t(
+        std::mismatch(file.begin(), file.end(), bytes.begin(), bytes.end()).first - file.begin());
+    const std::string_view rest = file.substr(common);
+    return rest.empty() || (common <= old.size() && old.substr(common, rest.size()) == rest);
+}
+
 // The old file rewritten where it stands: the way left when the folder
 // takes no new file but the file itself may be written. Not cut short
 // before the new bytes are in; the journal finishes a rewrite cut short by
@@ -412,15 +554,17 @@ void removeJournal(const std::filesystem::path &journal)
 // far as the disk allows.
 bool writeInPlace(const std::filesystem::path &path, std::string_view bytes)
 {
-    const std::optional<std::string> old = readRegularFile(path);
-    if (!old)
-        return false;
     const int fd = openRegularFile(path, O_RDWR);
     if (fd < 0)
         return false;
+    const std::optional<std::string> old = readOpenFile(fd, kLargestSettingsFile);
+    if (!old) {
+        ::close(fd);
+        return false;
+    }
     // Without a usable state folder the rewrite goes ahead unguarded, as
     // a save that is never made loses more than one that may be cut short.
-    const auto journal = writeJournal(path, bytes);
+    const auto journal = writeJournal(path, *old, bytes);
     const bool ok = rewriteFrom(fd, bytes);
     const bool restored = !ok && rewriteFrom(fd, *old);
     const bool closed = ::close(fd) == 0;
@@ -436,31 +580,40 @@ void finishInterruptedRewrite(const std::filesystem::path &target)
     const auto journal = journalFor(target);
     if (!journal)
         return;
-    const auto text = readRegularFile(*journal);
-    if (!text)
+    const auto text = readRegularFile(*journal, largestJournal);
+    if (!text) {
+        std::error_code error;
+        if (std::filesystem::exists(*journal, error))
+            removeJournal(*journal); // too large to be one of ours
         return;
+    }
     const auto entry = parseJournal(*text);
     if (!entry) {
         removeJournal(*journal);
         return;
     }
     // Another file's journal under the same name is not ours to use.
-    if (entry->target != absoluteText(target))
+    if (entry->target != realPathText(target))
         return;
-    const int fd = openRegularFile(target, O_WRONLY);
+    const int fd = openRegularFile(target, O_RDWR);
     if (fd < 0) {
         if (errno == ENOENT)
             removeJournal(*journal);
         return;
     }
-    const bool ok = rewriteFrom(fd, entry->bytes);
+    // Replayed only over what the rewrite left: a file saved again since
+    // (or replaced by another program) keeps its contents.
+    const auto now = readOpenFile(fd, kLargestSettingsFile);
+    const bool replay = now && *now != entry->bytes && leftByRewrite(*now, entry->old, entry->bytes);
+    const bool ok = !replay || rewriteFrom(fd, entry->bytes);
     if (::close(fd) == 0 && ok)
         removeJournal(*journal);
 }
 
 // Left alone while its writer lives: it holds a lock on the file, and its
 // process still runs (which also covers the moment between creating the
-// file and locking it).
+// file and locking it). Only a regular file of the user's own is removed,
+// never what a link names.
 void removeIfAbandoned(const std::filesystem::path &temporary, unsigned long writer)
 {
     const auto process = static_cast<pid_t>(writer);
@@ -472,7 +625,8 @@ void removeIfAbandoned(const std::filesystem::path &temporary, unsigned long wri
     if (fd < 0)
         return;
     struct stat status {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid()
+        && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
         ::unlink(temporary.c_str());
     ::close(fd);
 }
@@ -489,6 +643,7 @@ bool writeAndReplace(const std::filesystem::path &path, std::string_view bytes)
     const int mode = exists ? int(existing.st_mode & 07777) : -1;
     switch (replaceBeside(path, bytes, mode)) {
     case Replaced::Yes:
+        forgetRewrite(path);
         return true;
     case Replaced::FolderRefused:
         return exists && writeInPlace(path, bytes);
@@ -500,14 +655,14 @@ bool writeAndReplace(const std::filesystem::path &path, std::string_view bytes)
 
 #endif
 
-// Temporary files of writes to the target ("<name>.tmp-<process>-...") whose
-// writer is gone.
+// Temporary files of writes to the target ("<name>.tmp-<process>-<random>")
+// whose writer is gone. Names merely like them are the user's.
 void removeAbandonedTemporaries(const std::filesystem::path &target)
 {
     std::filesystem::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
-    const std::string prefix = target.filename().string() + std::string(temporaryMark);
+    const std::string name = target.filename().string();
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
     if (error)
@@ -516,29 +671,28 @@ void removeAbandonedTemporaries(const std::filesystem::path &target)
         if (error)
             return;
         const std::filesystem::directory_entry &entry = *entries;
-        const std::string name = entry.path().filename().string();
-        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        unsigned long writer = 0;
-        const char *first = name.data() + prefix.size();
-        const char *last = name.data() + name.size();
-        const auto [end, failure] = std::from_chars(first, last, writer);
-        if (failure != std::errc() || end == last || *end != '-')
-            continue;
-        removeIfAbandoned(entry.path(), writer);
+        if (const auto writer = temporaryWriter(entry.path().filename().string(), name))
+            removeIfAbandoned(entry.path(), *writer);
     }
 }
 
 } // namespace
 
-std::optional<std::string> readWholeFile(const std::filesystem::path &path)
+std::optional<std::string> readWholeFile(const std::filesystem::path &path, std::uintmax_t limit)
 {
-    return readRegularFile(path);
+    return readRegularFile(path, limit);
 }
 
 bool isRegularFile(const std::filesystem::path &path)
 {
     return !path.empty() && isRegularFileHere(path);
+}
+
+bool leadsThroughForeignLink(const std::filesystem::path &path)
+{
+    bool foreign = false;
+    throughLinks(path, &foreign);
+    return foreign;
 }
 
 bool writeFileAtomically(const std::filesystem::path &path, std::string_view bytes)

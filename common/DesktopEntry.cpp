@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "DesktopEntry.h"
 
+#include "TextEncoding.h"
+
 namespace orbelle {
 
 std::string escapeDesktopValue(std::string_view value)
@@ -35,6 +37,18 @@ std::string quoteExecArgument(std::string_view argument)
             body += '%';
     }
     return quote ? '"' + body + '"' : body;
+}
+
+std::optional<std::string> programPathProblem(std::string_view path)
+{
+    if (!isValidUtf8(path))
+        return "the program's path is not valid UTF-8, which a desktop entry cannot hold";
+    if (path.find('%') != std::string_view::npos)
+        return "the program's path holds '%', which desktop launchers do not accept in a command";
+    for (const char c : path)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return "the program's path holds a control character, which a desktop entry cannot hold";
+    return std::nullopt;
 }
 
 std::string desktopEntry(const std::vector<std::string> &execArguments,

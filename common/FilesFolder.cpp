@@ -11,6 +11,9 @@
 #include <process.h>
 #else
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -57,9 +60,37 @@ bool canCreateFilesIn(const fs::path &folder)
 
 } // namespace
 
+#ifndef _WIN32
+// The user's own private group: named as the user, with no members listed.
+static bool isUsersPrivateGroup(gid_t group)
+{
+    const passwd *user = ::getpwuid(::geteuid());
+    if (!user || user->pw_gid != group)
+        return false;
+    const std::string userName = user->pw_name;
+    const ::group *entry = ::getgrgid(group);
+    return entry && userName == entry->gr_name && (!entry->gr_mem || !entry->gr_mem[0]);
+}
+#endif
+
 bool isPortable(const FolderFacts &facts)
 {
-    return facts.holdsClockFiles || (facts.writable && !facts.systemFolder);
+    return facts.usersAlone && (facts.holdsClockFiles || (facts.writable && !facts.systemFolder));
+}
+
+bool belongsToUserAlone(const fs::path &folder)
+{
+#ifdef _WIN32
+    (void)folder;
+    return true;
+#else
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
+        return false;
+    if ((status.st_mode & S_IWOTH) != 0)
+        return false;
+    return (status.st_mode & S_IWGRP) == 0 || isUsersPrivateGroup(status.st_gid);
+#endif
 }
 
 bool isInside(const fs::path &folder, const fs::path &root)
@@ -80,6 +111,7 @@ FolderFacts examineFolder(const fs::path &folder, const std::vector<fs::path> &s
     FolderFacts facts;
     facts.holdsClockFiles = present(folder / "tokei-set.ini") || present(folder / "Pt.ini");
     facts.writable = canCreateFilesIn(folder);
+    facts.usersAlone = belongsToUserAlone(folder);
     const fs::path where = resolved(folder);
     for (const fs::path &root : systemFolders)
         if (isInside(where, resolved(root)) || isInside(folder.lexically_normal(), root))

@@ -53,7 +53,7 @@ void Form1::saveDesign(const std::string &path)
         // Written whole or not at all: the file that was there stays intact.
         const std::filesystem::path target = pathFromUtf8(path);
         if (!writeDesignFile(target, design))
-            StatusBar1.PanelText = "保存できませんでした（" + writeFailureReason(linkTarget(target)) + "）: " + path;
+            StatusBar1.PanelText = "保存できませんでした（" + writeFailureReason(target) + "）: " + path;
         else if (written < claimed)
             // A damaged load left fewer vertices than its count: say so.
             StatusBar1.PanelText = "保存しました（頂点 " + std::to_string(claimed) + " 個のうち " +

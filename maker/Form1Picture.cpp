@@ -76,7 +76,7 @@ void Form1::ScalePicture_Click()
     const std::string targetText = pathToUtf8(target);
     // The copy is written whole or not at all, and the original is only read.
     if (!services_.writeScaledPicture(picture->path(), targetText, size.width, size.height)) {
-        StatusBar1.PanelText = "縮小した画像を保存できませんでした（" + writeFailureReason(linkTarget(target)) + "）: " + targetText;
+        StatusBar1.PanelText = "縮小した画像を保存できませんでした（" + writeFailureReason(target) + "）: " + targetText;
         return;
     }
     if (!applyPicture(targetText))

@@ -3,6 +3,8 @@
 
 #include <system_error>
 
+#include "AtomicFile.h"
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -39,8 +41,14 @@ std::filesystem::path linkTarget(std::filesystem::path file)
     return file;
 }
 
-std::string writeFailureReason(const std::filesystem::path &file)
+std::string writeFailureReason(const std::filesystem::path &written)
 {
+    // A link another user planted could aim the save at any of the user's
+    // files, so it is not followed.
+    if (leadsThroughForeignLink(written))
+        return "他のユーザーが作ったリンクには保存しません";
+    // Judged where the write ends, past any link.
+    const std::filesystem::path file = linkTarget(written);
     std::error_code ec;
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     if (!std::filesystem::is_directory(folder, ec))

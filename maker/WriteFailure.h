@@ -12,7 +12,9 @@ namespace orbelle::maker {
 // the write follows it, so that a failure is judged there.
 std::filesystem::path linkTarget(std::filesystem::path file);
 
-// Asked after the write failed: the write itself leaves what was there whole.
+// Asked after the write to `file` (as the user named it) failed: the write
+// itself leaves what was there whole. A link is followed to its target, and
+// the reason judged there.
 std::string writeFailureReason(const std::filesystem::path &file);
 
 } // namespace orbelle::maker

@@ -13,6 +13,7 @@
 #include <QStyleHints>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QFileSystemWatcher>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -35,6 +36,7 @@
 #include "Conversions.h"
 #include "canvas/DisplayConnection.h"
 #include "desktop/FilesPlace.h"
+#include "NotificationText.h"
 #include "FormWindow.h"
 #include "desktop/NotifyIcons.h"
 #include "canvas/PictureScaling.h"
@@ -182,7 +184,9 @@ QString toQPath(const std::filesystem::path &path)
 void QtBinding::showNotification(form::Form &form, const std::string &title, const std::string &text)
 {
     const QString qtitle = QString::fromStdString(title);
-    const QString qtext = QString::fromStdString(text);
+    // Servers may render the body as markup: the user's text is shown as
+    // typed (escaped), and shortened.
+    const QString qtext = QString::fromStdString(notificationBody(text));
 #ifdef ORBELLE_HAVE_DBUS
     // The desktop's notification service shows it on every workspace and
     // keeps it until the user has seen it; where there is none, the icon's
@@ -289,8 +293,12 @@ void QtBinding::rewatch()
 std::shared_ptr<const form::Picture> QtBinding::loadPicture(const std::string &path)
 {
     // Read as a whole regular file first: a reader would wait forever on a
-    // FIFO and read on and on from a device.
-    const auto bytes = readWholeFile(pathFromUtf8(path));
+    // FIFO and read on and on from a device. Qt's own allocation limit for a
+    // decoded picture (256 MB unless the environment sets another) is kept,
+    // and bounds the file too: no picture the reader would decode is larger.
+    const int limitMegabytes = QImageReader::allocationLimit();
+    const std::uintmax_t limit = std::uintmax_t(limitMegabytes > 0 ? limitMegabytes : 256) << 20;
+    const auto bytes = readWholeFile(pathFromUtf8(path), limit);
     if (!bytes)
         return nullptr;
     QByteArray encoded(bytes->data(), qsizetype(bytes->size()));

@@ -50,3 +50,18 @@ TEST(DesktopEntryTest, WritesTheEntryWithItsCommandFirst)
     // once more for the value.
     EXPECT_EQ(desktopEntry({"/a\\b"}, {}), "[Desktop Entry]\nType=Application\nExec=\"/a\\\\\\\\b\"\n");
 }
+
+TEST(DesktopEntryTest, RefusesProgramPathsNoEntryCanStart)
+{
+    const std::pair<std::string, bool> cases[] = {
+        {"/usr/bin/OrbelleDo", true},
+        {"/home/a b/時計/OrbelleDo", true},
+        {"/home/\xff\xfe/OrbelleDo", false},      // not UTF-8: the entry would name another path
+        {"/home/\xe6\x99/OrbelleDo", false},      // a character cut short
+        {"/home/100%/OrbelleDo", false},
+        {"/home/a b/50%off/OrbelleDo", false},
+        {"/home/two\nlines/OrbelleDo", false},
+    };
+    for (const auto &[path, startable] : cases)
+        EXPECT_EQ(!programPathProblem(path).has_value(), startable) << path;
+}

@@ -125,8 +125,8 @@ class ClockTestCase(unittest.TestCase):
 
     # -- helpers --
 
-    def new_folder(self, design=None, state=None, face=None):
-        folder = ClockFolder(self.program, parent=self.class_dir)
+    def new_folder(self, design=None, state=None, face=None, parent=None):
+        folder = ClockFolder(self.program, parent=parent or self.class_dir)
         if design is not None:
             if face is None:
                 face = plain_face(240, 240, FACE)

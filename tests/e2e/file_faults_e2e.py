@@ -26,6 +26,7 @@ import time
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import shared_place  # noqa: E402
 import xsession  # noqa: E402
 from clock_e2e import FACE, MEMO, ClockTestCase  # noqa: E402
 from clockfixture import Clock, Design, state_bytes  # noqa: E402
@@ -171,12 +172,20 @@ class InPlaceSaveTests(ClockTestCase):
         # saves it in UTF-8, so old and new differ all through.
         memo = ('時計のメモ\n' * 1200000)
         old = (b'300,150\r\n"' + memo.replace('\n', '\r\n').encode('cp932') + b'"\r\n"7","30"\r\n"",""\r\n')
-        folder = self.new_folder(Design(shape='ellipse'))
+        # What runs as the ordinary user lies where every user can enter.
+        shared = shared_place.folder_for_all_users('orbelle-in-place-')
+        self.addCleanup(shared_place.remove, shared)
+        folder = self.new_folder(Design(shape='ellipse'), parent=shared)
         folder.write_state(old)
         os.chmod(folder.state_path, 0o666)
-        os.chmod(folder.path, 0o555)
-        state_home = tempfile.mkdtemp(prefix='state-', dir=self.class_dir)
+        state_home = tempfile.mkdtemp(prefix='state-', dir=shared)
         os.chmod(state_home, 0o777)
+        if os.geteuid() == 0:
+            # The clock's folder is the user's own, which it may not write
+            # to: its own folder all the same, saved in place.
+            for path in (folder.path, state_home):
+                os.chown(path, self.NOBODY, self.NOBODY)
+        os.chmod(folder.path, 0o555)
         journals = os.path.join(state_home, 'orbelle')
         self.addCleanup(os.chmod, folder.path, 0o755)
 

@@ -26,6 +26,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'e2e'))
 
 import makerfixture  # noqa: E402
+import shared_place  # noqa: E402
 import xsession  # noqa: E402
 from clockfixture import PROGRAM_NAME, Clock  # noqa: E402
 from xsession import wait_until  # noqa: E402
@@ -179,11 +180,22 @@ def main():
         print('SKIPPED: missing %s' % ', '.join(missing))
         return xsession.SKIPPED
     InstalledTestCase.cmake, InstalledTestCase.build_dir = sys.argv[1], os.path.abspath(sys.argv[2])
-    InstalledTestCase.work_dir = os.environ.get('ORBELLE_E2E_WORK') or tempfile.mkdtemp(prefix='orbelle-install-')
+    shared = None
+    if os.geteuid() == 0:
+        # The programs run as "nobody": installed where every user can
+        # enter, whoever may enter the build tree; kept when a test failed.
+        shared = shared_place.folder_for_all_users('orbelle-install-')
+        InstalledTestCase.work_dir = shared
+    else:
+        InstalledTestCase.work_dir = os.environ.get('ORBELLE_E2E_WORK') or tempfile.mkdtemp(prefix='orbelle-install-')
     os.makedirs(InstalledTestCase.work_dir, exist_ok=True)
     names = sys.argv[3:] or ['InstalledClockTests', 'InstalledEditorTests']
     suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromName(n, sys.modules[__name__]) for n in names)
     result = unittest.TextTestRunner(verbosity=2).run(suite)
+    if shared and result.wasSuccessful():
+        shared_place.remove(shared)
+    elif shared:
+        print('work folders and logs: %s' % shared)
     return 0 if result.wasSuccessful() else 1
 
 

@@ -569,6 +569,19 @@ TEST_F(StartupSave, StatusBarTellsWhereTheDesignWentOrWhyItDidNot)
 }
 
 #ifndef _WIN32
+TEST_F(StartupSave, ASaveThroughAnotherUsersLinkIsRefusedAndSaysWhy)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only the superuser can make a link that belongs to another user";
+    writeBytes(folder / "mine.ini", "my own file\r\n");
+    fs::create_symlink(folder / "mine.ini", folder / "planted.ini");
+    ASSERT_EQ(::lchown((folder / "planted.ini").c_str(), 65533, 65533), 0);
+    saveTo(folder / "planted.ini");
+    EXPECT_EQ(editor->StatusBar1.PanelText,
+              "保存できませんでした（他のユーザーが作ったリンクには保存しません）: " + (folder / "planted.ini").string());
+    EXPECT_EQ(readBytes(folder / "mine.ini"), "my own file\r\n");
+}
+
 TEST_F(StartupSave, StatusBarNamesAReadOnlyFileOrFolder)
 {
     writeBytes(folder / "locked.ini", "old design\r\n");

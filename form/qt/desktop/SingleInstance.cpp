@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
+#include <QCoreApplication>
+#include <cstdio>
 #include <algorithm>
 
 #ifdef _WIN32
@@ -40,19 +43,48 @@ QString userName()
     return QStringLiteral("user");
 }
 
-// Where the socket and lock go: the user's runtime folder (private to the
-// user) where the desktop has one, otherwise the temporary folder with the
-// user's name in the key.
-QString privateFolder()
+#ifdef _WIN32
+
+// Pipes are kept apart per user by the key's digest; the lock goes to the
+// user's own runtime or temporary folder.
+QString privateFolder(qsizetype)
 {
-#ifdef Q_OS_LINUX
-    // Asked without one, Qt makes a folder of its own and warns about it.
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return QDir::tempPath();
-#endif
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     return runtime.isEmpty() ? QDir::tempPath() : runtime;
 }
+
+#else
+
+// A folder itself (not a link to one), owned by the user, that no one else
+// may enter.
+bool isUsersAlone(const QString &folder)
+{
+    struct stat status {};
+    return ::lstat(QFile::encodeName(folder).constData(), &status) == 0 && S_ISDIR(status.st_mode)
+           && status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+}
+
+// Where the socket and lock go: the runtime folder when it is the user's
+// alone and a socket's path in it fits the address, otherwise
+// "orbelle-<user id>" in the temporary folder, made here and checked (one
+// that another user made first, or opened to others, is refused). Empty
+// when neither will do. `nameLength` is the socket's file name's.
+QString privateFolder(qsizetype nameLength)
+{
+    const auto fits = [nameLength](const QString &folder) {
+        return QFile::encodeName(folder).size() + 1 + nameLength < kLongestSocketPath;
+    };
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && fits(runtime) && isUsersAlone(runtime))
+        return runtime;
+    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("orbelle-%1").arg(::geteuid()));
+    if (!fits(own))
+        return {};
+    ::mkdir(QFile::encodeName(own).constData(), S_IRWXU);
+    return isUsersAlone(own) ? own : QString();
+}
+
+#endif
 
 int remainingMs(const QDeadlineTimer &deadline)
 {
@@ -188,7 +220,9 @@ SingleInstance::SingleInstance(const QString &key, QObject *parent) : QObject(pa
     const QByteArray digest =
         QCryptographicHash::hash((userName() + QLatin1Char('\n') + key).toUtf8(), QCryptographicHash::Sha256);
     const QString name = QStringLiteral("orbelle-") + QString::fromLatin1(digest.toHex().left(20));
-    const QString folder = privateFolder();
+    const QString folder = privateFolder(name.size());
+    if (folder.isEmpty())
+        return;
     lock_ = std::make_unique<QLockFile>(QDir(folder).filePath(name + QStringLiteral(".lock")));
     // A lock whose holder is gone is taken over at once; a live holder keeps it.
     lock_->setStaleLockTime(0);
@@ -197,18 +231,8 @@ SingleInstance::SingleInstance(const QString &key, QObject *parent) : QObject(pa
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::answer);
 #else
-    // A socket's path is limited to about a hundred bytes; where the
-    // private folder's path is too long, the socket goes to the temporary
-    // folder under the bare name, open to the user alone.
-    const QString full = QDir(folder).filePath(name);
-    if (QFile::encodeName(full).size() < kLongestSocketPath) {
-        serverName_ = full;
-        socketPath_ = full;
-    } else {
-        serverName_ = name;
-        socketPath_ = QDir(QDir::tempPath()).filePath(name);
-        userOnly_ = true;
-    }
+    serverName_ = QDir(folder).filePath(name);
+    socketPath_ = serverName_;
 #endif
 }
 
@@ -221,7 +245,7 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::claim(int waitMs)
 {
-    if (lock_->tryLock(0)) {
+    if (!lock_ || lock_->tryLock(0)) {
         // The lock makes this copy the only one; a socket left by a copy
         // that died is removed before listening.
         QLocalServer::removeServer(serverName_);
@@ -284,6 +308,15 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::claim(int waitMs)
 {
+    if (!lock_) {
+        static bool said = false;
+        if (!said)
+            std::fprintf(stderr, "%s: no private folder for the check that only one copy runs (the runtime folder "
+                                 "is missing or open to others); running without it\n",
+                         qPrintable(QCoreApplication::applicationName()));
+        said = true;
+        return true;
+    }
     if (lock_->tryLock(0)) {
         listen();
         return true;
@@ -301,14 +334,14 @@ bool SingleInstance::listen()
     if (fd == -1)
         return false;
     // The lock makes this copy the only one; a socket file left by a copy
-    // that died is removed before binding. Nobody can connect before
-    // listen(), so narrowing the file's rights after binding leaves no gap.
+    // that died is removed before binding. The folder is the user's alone,
+    // so no one else can reach the socket.
     ::unlink(address.sun_path);
     if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == -1) {
         ::close(fd);
         return false;
     }
-    if ((userOnly_ && ::chmod(address.sun_path, S_IRUSR | S_IWUSR) == -1) || ::listen(fd, 8) == -1) {
+    if (::listen(fd, 8) == -1) {
         ::close(fd);
         ::unlink(address.sun_path);
         return false;
@@ -361,27 +394,63 @@ bool SingleInstance::askRunningCopy(int waitMs)
 
 void SingleInstance::answer()
 {
-    for (;;) {
+    while (callers_ < kMostCallers) {
         const int fd = acceptCaller(listener_);
         if (fd == -1) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            return;  // none waiting (or none to be had now)
+            // Out of descriptors or memory: the caller stays queued, and
+            // trying again at once would only spin.
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                pauseListening();
+            break;
         }
-        auto *caller = new Caller(fd, this);
-        const auto serve = [this, caller] {
-            if (!caller->readSome())
-                return;
-            if (caller->line() == kShow) {
-                emit activationRequested();
-                sendAll(int(caller->socket()), kShown, QDeadlineTimer(0));
-            }
-            caller->finish();
-        };
-        connect(caller, &QSocketNotifier::activated, this, serve);
-        // The request often arrives with the connection.
-        serve();
+        serveCaller(fd);
     }
+    updateListening();
+}
+
+void SingleInstance::serveCaller(int fd)
+{
+    auto *caller = new Caller(fd, this);
+    ++callers_;
+    const auto done = [this, caller] {
+        if (!caller->isEnabled())
+            return;
+        caller->finish();
+        --callers_;
+        updateListening();
+    };
+    const auto serve = [this, caller, done] {
+        if (!caller->readSome())
+            return;
+        if (caller->line() == kShow) {
+            emit activationRequested();
+            sendAll(int(caller->socket()), kShown, QDeadlineTimer(0));
+        }
+        done();
+    };
+    connect(caller, &QSocketNotifier::activated, this, serve);
+    // A caller that says nothing is dropped after its time.
+    QTimer::singleShot(kCallerMs, caller, done);
+    // The request often arrives with the connection.
+    serve();
+}
+
+// Callers beyond the few being served wait in the socket's queue.
+void SingleInstance::updateListening()
+{
+    if (incoming_)
+        incoming_->setEnabled(!paused_ && callers_ < kMostCallers);
+}
+
+void SingleInstance::pauseListening()
+{
+    paused_ = true;
+    QTimer::singleShot(250, this, [this] {
+        paused_ = false;
+        updateListening();
+    });
 }
 
 #endif

@@ -6,6 +6,14 @@
 // lock, asks the first to come to the front and is told to end. Owns the
 // lock and the socket for the life of the first copy.
 //
+// Both live only in a folder of the user's alone (owned by the user, mode
+// 0700): the runtime folder, or one this class makes in the temporary
+// folder and checks. Where neither can be had, the check is left out and
+// every copy runs (said once on standard error): another user must never
+// be able to keep the program from starting or to answer in its place.
+// The first copy serves a few callers at a time, each for at most a second
+// or its one message, so idle connections cannot wear it out.
+//
 // On Windows the socket is a named pipe served by Qt's local server; on Unix
 // it is a plain local stream socket watched through the event loop, so the
 // program does not load the network library for it.
@@ -31,10 +39,14 @@ public:
     explicit SingleInstance(const QString &key, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this copy is the one to run. False when another copy runs;
-    // it has then been asked to come to the front (when it answers within
-    // `waitMs`).
+    // True when this copy is the one to run (also where no private folder
+    // allows the check). False when another copy runs; it has then been
+    // asked to come to the front (when it answers within `waitMs`).
     bool claim(int waitMs = 3000);
+
+    // Callers served at once, and how long one may take (milliseconds).
+    static constexpr int kMostCallers = 4;
+    static constexpr int kCallerMs = 1000;
 
     // The name of the socket and the lock, for tests.
     const QString &serverName() const { return serverName_; }
@@ -48,16 +60,20 @@ private:
     void answer();
 
     QString serverName_;
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<QLockFile> lock_;  // none where no private folder was found
 #ifdef _WIN32
     QLocalServer server_;
 #else
     bool listen();
+    void serveCaller(int fd);
+    void updateListening();
+    void pauseListening();
 
     QString socketPath_;      // the file the socket is bound to
-    bool userOnly_ = false;   // the socket file is opened to the user alone
     int listener_ = -1;
     QSocketNotifier *incoming_ = nullptr;
+    int callers_ = 0;         // connections being served
+    bool paused_ = false;     // accepting failed a moment ago
 #endif
 };
 

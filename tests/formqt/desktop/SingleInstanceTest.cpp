@@ -9,7 +9,16 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <filesystem>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <cstring>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <vector>
 #include <unistd.h>
 
 #include "desktop/SingleInstance.h"
@@ -120,6 +129,157 @@ TEST_P(SingleInstanceTest, FirstCopyEndingFreesTheKey)
 INSTANTIATE_TEST_SUITE_P(Folders, SingleInstanceTest,
                          ::testing::Values(Case{"RuntimeFolder", false}, Case{"DeepRuntimeFolder", true}),
                          [](const ::testing::TestParamInfo<Case> &info) { return info.param.name; });
+
+
+// Among other users: where the lock and socket may go, and what callers that
+// never speak (or a process out of descriptors) do to the running copy.
+class SingleInstanceAmongUsersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        savedTemp = qgetenv("TMPDIR");
+        hadTemp = qEnvironmentVariableIsSet("TMPDIR");
+        qputenv("TMPDIR", QByteArray::fromStdString(temp.path().string()));
+        key = QString::fromStdString(temp.path().string());
+    }
+    void TearDown() override
+    {
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        if (hadTemp)
+            qputenv("TMPDIR", savedTemp);
+        else
+            qunsetenv("TMPDIR");
+    }
+    std::filesystem::path ownFolder() const { return temp.path() / ("orbelle-" + std::to_string(::geteuid())); }
+
+    static int connectTo(const QString &socketPath)
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(socketPath);
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+        return fd;
+    }
+    // Whether the other end has closed the connection.
+    static bool closedByServer(int fd)
+    {
+        pollfd wait{fd, POLLIN, 0};
+        char byte;
+        return ::poll(&wait, 1, 0) == 1 && ::recv(fd, &byte, 1, MSG_DONTWAIT) <= 0;
+    }
+
+    TempFolder temp, runtime;
+    QByteArray savedRuntime, savedTemp;
+    bool hadTemp = false;
+    QString key;
+};
+
+TEST_F(SingleInstanceAmongUsersTest, UsesOnlyAFolderOfTheUsersAlone)
+{
+    const QString own = QString::fromStdString(ownFolder().string());
+    struct Case {
+        const char *name;
+        const char *runtime;      // "" unset, "private" or "open"
+        mode_t ownFolderMode;     // 0: not there before
+        bool checked;             // the one-copy check runs
+        bool inOwnFolder;
+    };
+    const Case cases[] = {
+        {"private runtime folder", "private", 0, true, false},
+        {"runtime folder open to others", "open", 0, true, true},
+        {"no runtime folder", "", 0, true, true},
+        {"own folder made open before", "", 0755, false, false},
+    };
+    for (const Case &c : cases) {
+        std::filesystem::remove_all(ownFolder());
+        if (c.ownFolderMode) {
+            std::filesystem::create_directory(ownFolder());
+            ::chmod(ownFolder().c_str(), c.ownFolderMode);
+        }
+        ::chmod(runtime.path().c_str(), std::string(c.runtime) == "open" ? 0755 : 0700);
+        if (*c.runtime)
+            qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path().string()));
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+        SingleInstance first(key), second(key);
+        EXPECT_TRUE(first.claim(100)) << c.name;
+        EXPECT_EQ(second.claim(500), !c.checked) << c.name;
+        EXPECT_EQ(first.serverName().startsWith(own + QLatin1Char('/')), c.inOwnFolder)
+            << c.name << ": " << first.serverName().toStdString();
+        if (c.checked && !c.inOwnFolder) {
+            EXPECT_TRUE(first.serverName().startsWith(QString::fromStdString(runtime.path().string())))
+                << c.name;
+        }
+    }
+    if (::geteuid() == 0) {
+        // Made first by another user, however private: refused.
+        std::filesystem::remove_all(ownFolder());
+        std::filesystem::create_directory(ownFolder());
+        ::chmod(ownFolder().c_str(), 0700);
+        ASSERT_EQ(::chown(ownFolder().c_str(), 65533, 65533), 0);
+        qunsetenv("XDG_RUNTIME_DIR");
+        SingleInstance first(key), second(key);
+        EXPECT_TRUE(first.claim(100));
+        EXPECT_TRUE(second.claim(100));
+        EXPECT_TRUE(first.serverName().isEmpty());
+    }
+}
+
+TEST_F(SingleInstanceAmongUsersTest, IdleCallersAreServedAFewAtATimeAndDropped)
+{
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path().string()));
+    SingleInstance first(key);
+    ASSERT_TRUE(first.claim());
+    QSignalSpy asked(&first, &SingleInstance::activationRequested);
+    std::vector<int> idle;
+    // As many as the socket's queue takes before the first is served.
+    for (int i = 0; i < 8; ++i)
+        idle.push_back(connectTo(first.serverName()));
+    int most = 0;
+    const auto allDropped = [&] {
+        // The listener's notifier and one a caller being served.
+        most = std::max<int>(most, int(first.findChildren<QSocketNotifier *>().size()) - 1);
+        return std::all_of(idle.begin(), idle.end(), closedByServer);
+    };
+    EXPECT_TRUE(waitFor(allDropped, 10000)) << "idle callers are kept";
+    EXPECT_LE(most, SingleInstance::kMostCallers);
+    for (int fd : idle)
+        ::close(fd);
+    // And a copy that asks is still answered.
+    SingleInstance later(key);
+    EXPECT_FALSE(later.claim(100));
+    EXPECT_TRUE(waitFor([&] { return asked.count() == 1; }, 5000));
+}
+
+TEST_F(SingleInstanceAmongUsersTest, OutOfDescriptorsTheListenerPausesInsteadOfSpinning)
+{
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path().string()));
+    SingleInstance first(key);
+    ASSERT_TRUE(first.claim());
+    const QList<QSocketNotifier *> notifiers = first.findChildren<QSocketNotifier *>();
+    ASSERT_EQ(notifiers.size(), 1);
+    QSignalSpy woken(notifiers.front(), &QSocketNotifier::activated);
+    const int caller = connectTo(first.serverName());
+
+    // No descriptor can be made: the lowest free one is the limit.
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    rlimit none = saved;
+    none.rlim_cur = rlim_t(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+    pump(1000);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_LE(woken.count(), 10) << "the failing accept was retried at once, again and again";
+
+    // With descriptors again the queued caller is served.
+    EXPECT_TRUE(waitFor([&] { return closedByServer(caller); }, 5000));
+    ::close(caller);
+}
 
 } // namespace
 } // namespace orbelle::formqt::testing
