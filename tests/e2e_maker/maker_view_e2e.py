@@ -42,12 +42,16 @@ def test(run):
     Image(2400, 1600, bytes(BLUE) * 2400 * BAND + bytes(RED) * 2400 * (1600 - BAND)).save_png(picture)
 
     editor = run.start_editor(folder)
+    # The menu bar lies above the client area: the window's first height less
+    # the designed 458 pixels of the client area.
+    bar = session.geometry(editor.window)[3] - 458
     editor.answer_file_dialog(PICTURE_BUTTON, picture, 'the picture dialog')
     session.xdotool('windowmove', '--sync', editor.window, 0, 0)
     session.xdotool('windowsize', '--sync', editor.window, *SIZE)
     wait_until('the editor at %dx%d' % SIZE,
                lambda: (session.geometry(editor.window) or (0, 0, 0, 0))[2:4] == SIZE, TIMEOUT)
     x, y = session.geometry(editor.window)[:2]
+    y += bar  # client area coordinates from here on
 
     def pixel(px, py):
         return session.screenshot().pixel(x + px, y + py)
@@ -57,8 +61,8 @@ def test(run):
 
     def bottom_uncovered():
         shot = session.screenshot()
-        return all(not near(shot.pixel(x + px, y + SIZE[1] - 8), RED) and
-                   not near(shot.pixel(x + px, y + SIZE[1] - 8), BLUE) for px in (300, 700, 990))
+        return all(not near(shot.pixel(x + px, y - bar + SIZE[1] - 8), RED) and
+                   not near(shot.pixel(x + px, y - bar + SIZE[1] - 8), BLUE) for px in (300, 700, 990))
     wait_until('the status bar along the new bottom, above the picture', bottom_uncovered, TIMEOUT)
     # And there it stays.
     for _ in range(3):
