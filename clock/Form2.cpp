@@ -43,7 +43,16 @@ Form2::Form2(Form1 &clockWindow) : form::Form("Form2"), clock_(clockWindow)
     Height = 4155;
     Border = form::FormBorder::Fixed;
     AutoPlace = true;
+    layOutDate();
+    layOutAlarm();
+    layOutMemo();
+    addControls();
+    wire();
+}
 
+// The opening date: month and day, each a number box with its spin control.
+void Form2::layOutDate()
+{
     Label7.Move(105, 45, 2685, 570);
     plainLabel(Label7, "日付を指定しておくと、その日に起動したときに、このダイアログが開きます。");
     Text4.Move(2940, 180, 420, 315);
@@ -58,7 +67,11 @@ Form2::Form2(Form1 &clockWindow) : form::Form("Form2"), clock_(clockWindow)
     spin(UpDown4, Text5, 31);
     Label6.Move(4560, 255, 180, 180);
     plainLabel(Label6, "日");
+}
 
+// The alarm time, hour and minute, and the two buttons.
+void Form2::layOutAlarm()
+{
     Label1.Move(75, 975, 4815, 315);
     plainLabel(Label1, "予定時刻を24時間表記で、半角で入力してください", 11.25);
     Text1.Move(345, 1275, 690, 540);
@@ -78,7 +91,11 @@ Form2::Form2(Form1 &clockWindow) : form::Form("Form2"), clock_(clockWindow)
     Command1.Caption = "アラーム時刻設定";
     Command4.Move(1545, 2205, 1935, 375);
     Command4.Caption = "閉じる";
+}
 
+// The alarm notice and the memo box over it.
+void Form2::layOutMemo()
+{
     Label4.Move(180, 3015, 4575, 480);
     Label4.Caption = "設定時刻に なりました";
     Label4.ForeColor = 16777215;
@@ -90,7 +107,10 @@ Form2::Form2(Form1 &clockWindow) : form::Form("Form2"), clock_(clockWindow)
     Text3.MultiLine = true;
     Text3.VerticalScrollBar = true;
     Text3.BackColor = 12648447;
+}
 
+void Form2::addControls()
+{
     // Labels first: every text box lies above them, so the memo box hides
     // the label it overlaps.
     for (form::Label *l : {&Label7, &Label5, &Label6, &Label1, &Label2, &Label3, &Label4})
@@ -99,7 +119,10 @@ Form2::Form2(Form1 &clockWindow) : form::Form("Form2"), clock_(clockWindow)
              &Text4, &UpDown3, &Text5, &UpDown4, &Text1, &UpDown1, &Text2, &UpDown2,
              &Command1, &Command4, &Text3})
         add(*c);
+}
 
+void Form2::wire()
+{
     Activate = [this] { Form_Activate(); };
     Deactivate = [this] { Form_Deactivate(); };
     QueryUnload = [this](bool &cancel) { Form_QueryUnload(cancel); };

@@ -53,6 +53,14 @@ public:
     void Form_KeyDown(int &KeyCode, int Shift);
 
 private:
+    // The constructor's steps: the controls' places and looks by group,
+    // their z-order, the events.
+    void layOutDate();
+    void layOutAlarm();
+    void layOutMemo();
+    void addControls();
+    void wire();
+
     Form1 &clock_;
 };
 

@@ -196,6 +196,48 @@ void keepStateAtSessionEnd(QApplication &app, orbelle::formqt::QtBinding &bindin
     });
 }
 
+// The application object with what every window and dialog of the clock
+// takes from it: names, version, icon, Japanese texts.
+void describeApplication()
+{
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QStringLiteral("OrbelleDo"));
+    QApplication::setApplicationVersion(QStringLiteral(ORBELLE_VERSION));
+    QApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(orbelle::clock::clockIcon());
+    orbelle::formqt::QtBinding::useJapaneseQtTexts();
+}
+
+// Shows the clock and its dialog until the clock's window is unloaded.
+int runClock(QApplication &app, orbelle::formqt::SingleInstance &single)
+{
+    orbelle::formqt::QtBinding binding;
+    binding.setIcon(orbelle::clock::clockIcon());
+    struct Clock {
+        explicit Clock(orbelle::form::Services &services) : form1(services, form2), form2(form1) {}
+        orbelle::clock::Form1 form1;
+        orbelle::clock::Form2 form2;
+    } clock(binding);
+
+    binding.addForm(clock.form1);
+    binding.addForm(clock.form2);
+    QObject::connect(&binding, &orbelle::formqt::QtBinding::formUnloaded, &app, [&](orbelle::form::Form *form) {
+        if (form == &clock.form1)
+            QCoreApplication::quit();
+    });
+    // A second start shows the clock (also when it was hidden) in front.
+    QObject::connect(&single, &orbelle::formqt::SingleInstance::activationRequested, &app,
+                     [&] { binding.dispatch([&] { clock.form1.Show(); }); });
+    binding.load(clock.form1);
+    // Only now: ended before start-up, the clock would write a state it never read.
+    endOnTerminationSignals(&binding, [&] { binding.dispatch([&] { clock.form1.saveAndEnd(); }); });
+    keepStateAtSessionEnd(app, binding, clock.form1);
+    const int status = app.exec();
+    binding.releaseWindows();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -221,13 +263,7 @@ int main(int argc, char *argv[])
         qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setApplicationName(QStringLiteral("OrbelleDo"));
-    QApplication::setApplicationVersion(QStringLiteral(ORBELLE_VERSION));
-    QApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
-    QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(orbelle::clock::clockIcon());
-    orbelle::formqt::QtBinding::useJapaneseQtTexts();
+    describeApplication();
 
     // What is left once the toolkit took its own options.
     const CommandLine command = orbelle::clock::readCommandLine(argumentsOf(argc, argv));
@@ -241,29 +277,5 @@ int main(int argc, char *argv[])
         return 0;  // the running clock was asked to come to the front
     if (FilesPlace::usesUserFolder())
         FilesPlace::seedSampleFace(folder, FilesPlace::sampleFaceFolder());
-
-    orbelle::formqt::QtBinding binding;
-    binding.setIcon(orbelle::clock::clockIcon());
-    struct Clock {
-        explicit Clock(orbelle::form::Services &services) : form1(services, form2), form2(form1) {}
-        orbelle::clock::Form1 form1;
-        orbelle::clock::Form2 form2;
-    } clock(binding);
-
-    binding.addForm(clock.form1);
-    binding.addForm(clock.form2);
-    QObject::connect(&binding, &orbelle::formqt::QtBinding::formUnloaded, &app, [&](orbelle::form::Form *form) {
-        if (form == &clock.form1)
-            QCoreApplication::quit();
-    });
-    // A second start shows the clock (also when it was hidden) in front.
-    QObject::connect(&single, &orbelle::formqt::SingleInstance::activationRequested, &app,
-                     [&] { binding.dispatch([&] { clock.form1.Show(); }); });
-    binding.load(clock.form1);
-    // Only now: ended before start-up, the clock would write a state it never read.
-    endOnTerminationSignals(&binding, [&] { binding.dispatch([&] { clock.form1.saveAndEnd(); }); });
-    keepStateAtSessionEnd(app, binding, clock.form1);
-    const int status = app.exec();
-    binding.releaseWindows();
-    return status;
+    return runClock(app, single);
 }

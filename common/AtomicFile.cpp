@@ -688,6 +688,11 @@ bool isRegularFile(const std::filesystem::path &path)
     return !path.empty() && isRegularFileHere(path);
 }
 
+std::filesystem::path writeLandsAt(const std::filesystem::path &path)
+{
+    return throughLinks(path).value_or(path);
+}
+
 bool leadsThroughForeignLink(const std::filesystem::path &path)
 {
     bool foreign = false;

@@ -46,6 +46,11 @@ bool isRegularFile(const std::filesystem::path &path);
 // refused.
 bool leadsThroughForeignLink(const std::filesystem::path &path);
 
+// The file a write to the path ends in: the target of every symbolic link
+// followed, as a write follows them; the path itself where a link is
+// another user's or the links loop (such a write is refused anyway).
+std::filesystem::path writeLandsAt(const std::filesystem::path &path);
+
 // For a program starting up, before it reads a file it writes with
 // writeFileAtomically: an in-place rewrite of it that was cut short is
 // finished from its journal, and temporary files left beside it (or beside

@@ -307,19 +307,25 @@ void Form1::wireView()
 // step keeping, so a whole drag is one step.
 void Form1::wireCanvas()
 {
-    const auto viaSteps = [this](MouseHandler handler) -> std::function<void(int, int, float, float)> {
+    const auto viaSteps = [this](MouseHandler handler, bool move) -> std::function<void(int, int, float, float)> {
         if (!handler)
             return {};
-        // A drag may have resized the frame: its size is shown.
-        return [this, handler](int b, int s, float x, float y) {
+        return [this, handler, move](int b, int s, float x, float y) {
+            // The pointer passing over the canvas with no drag going on
+            // changes neither the design nor the selection.
+            if (move && sameNumber(flag, kDragNone)) {
+                (this->*handler)(b, s, x, y);
+                return;
+            }
             asDragEvent([&] { (this->*handler)(b, s, x, y); });
+            // A drag may have resized the frame: its size is shown.
             showSizes();
         };
     };
     const auto wireMouse = [&](auto &control, MouseHandler down, MouseHandler move, MouseHandler up) {
-        control.MouseDown = viaSteps(down);
-        control.MouseMove = viaSteps(move);
-        control.MouseUp = viaSteps(up);
+        control.MouseDown = viaSteps(down, false);
+        control.MouseMove = viaSteps(move, true);
+        control.MouseUp = viaSteps(up, false);
     };
     wireMouse(Image1, &Form1::Image1_MouseDown, &Form1::Image1_MouseMove, &Form1::Image1_MouseUp);
     wireMouse(Label5, &Form1::Label5_MouseDown, &Form1::Label5_MouseMove, &Form1::Label5_MouseUp);

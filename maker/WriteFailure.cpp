@@ -28,19 +28,6 @@ bool writable(const std::filesystem::path &path)
 
 } // namespace
 
-std::filesystem::path linkTarget(std::filesystem::path file)
-{
-    std::error_code ec;
-    // The system's own limit of links followed in one path.
-    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(file, ec); ++hops) {
-        const std::filesystem::path next = std::filesystem::read_symlink(file, ec);
-        if (ec)
-            break;
-        file = next.is_absolute() ? next : file.parent_path() / next;
-    }
-    return file;
-}
-
 std::string writeFailureReason(const std::filesystem::path &written)
 {
     // A link another user planted could aim the save at any of the user's
@@ -48,7 +35,7 @@ std::string writeFailureReason(const std::filesystem::path &written)
     if (leadsThroughForeignLink(written))
         return "他のユーザーが作ったリンクには保存しません";
     // Judged where the write ends, past any link.
-    const std::filesystem::path file = linkTarget(written);
+    const std::filesystem::path file = writeLandsAt(written);
     std::error_code ec;
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     if (!std::filesystem::is_directory(folder, ec))

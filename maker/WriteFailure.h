@@ -8,10 +8,6 @@
 
 namespace orbelle::maker {
 
-// The file a write to `file` ends in: a link is followed to its target, as
-// the write follows it, so that a failure is judged there.
-std::filesystem::path linkTarget(std::filesystem::path file);
-
 // Asked after the write to `file` (as the user named it) failed: the write
 // itself leaves what was there whole. A link is followed to its target, and
 // the reason judged there.
